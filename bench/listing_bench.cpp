@@ -1,0 +1,65 @@
+// Lists every folder of a generated tree through the plugin, as the folder
+// walk does (count and fill per folder, Name of every file, Item of every
+// folder), and compares the time with find over the same tree.
+#include <cstdio>
+#include <string>
+
+#include "app/FileListKVR.h"
+#include "app/PluginEntrypoints.h"
+#include "bench/bench_tree.h"
+#include "framework/background_task.h"
+#include "framework/folder_item.h"
+#include "framework/runtime.h"
+
+namespace {
+
+struct WalkStats {
+  long folders = 0;
+  long files = 0;
+  long hits = 0;
+  long peakListingRss = 0;
+};
+
+void Walk(const rb::Ref<rb::FolderItem>& folder, const rb::String& target, WalkStats& stats) {
+  rb::Ref<FileListKVR> list = FileListKVR::New(folder);
+  ++stats.folders;
+  int count = list->Count();
+  for (int i = 0; i < count; ++i) {
+    rb::RuntimeBackgroundTask();
+    if (list->Directory(i)) {
+      Walk(list->Item(i), target, stats);
+    } else {
+      ++stats.files;
+      if (list->Name(i) == target) ++stats.hits;
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string root = argc > 1 ? argv[1] : "/tmp/skerrow-bench-tree";
+  bench::EnsureTree(root, 10000, 10);
+  rb::SetApplicationFolderPathForTesting(SKERROW_PROGRAM_DIR);
+  rb::RuntimeInit();
+  _InitPluginEntrypoints();
+
+  rb::Ref<rb::FolderItem> top = rb::GetFolderItem(rb::String(root));
+  rb::String target("img_054321.JPG");
+  WalkStats stats;
+  bench::TimeFind(root);  // warm the caches
+  long rssBefore = bench::CurrentRssKiB();
+  double walk = bench::BestOf(3, [&] {
+    stats = WalkStats();
+    Walk(top, target, stats);
+  });
+  long rssAfter = bench::CurrentRssKiB();
+  double find = bench::BestOf(3, [&] { bench::TimeFind(root); });
+
+  std::printf("tree: %ld folders, %ld files, %ld hit(s)\n", stats.folders, stats.files, stats.hits);
+  std::printf("plugin walk: %.3f s   find -printf: %.3f s   ratio: %.2f (target <= 1.5)\n", walk,
+              find, walk / find);
+  std::printf("resident memory: %ld KiB before, %ld KiB after three walks (peak %ld KiB)\n",
+              rssBefore, rssAfter, bench::PeakRssKiB());
+  return stats.hits == 1 ? 0 : 1;
+}

@@ -1,0 +1,169 @@
+// The framework functions that plugins reach by name through the resolver,
+// and the entries the framework registers for its own custom controls.
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "framework/folder_item.h"
+#include "framework/memory_block.h"
+#include "framework/rbstring.h"
+#include "framework/runtime.h"
+#include "platform/catalog.h"
+#include "platform/name_codec.h"
+
+namespace rb {
+
+void NotePluginVersion(int32_t version);                             // runtime.cpp
+void RegisterClassExtensionEntry(REALclassExtensionDefinition* def);  // runtime.cpp
+
+namespace {
+
+Object* AsObject(REALobject o) { return Object::FromREAL(o); }
+
+extern "C" {
+
+static void HostRegisterPluginVersion(int32_t version) { NotePluginVersion(version); }
+
+static void HostRegisterClass(REALclassDefinition* def) { RegisterPluginClass(def); }
+
+static void HostRegisterClassExtension(REALclassExtensionDefinition* def) {
+  RegisterClassExtensionEntry(def);
+}
+
+static double HostGetRBVersion() { return 6.0; }
+
+static REALstring HostBuildString(const void* bytes, int32_t length) {
+  if (length < 0 || (!bytes && length > 0)) return nullptr;
+  std::string data(static_cast<const char*>(bytes), static_cast<size_t>(length));
+  return (new StringObject(std::move(data), Encodings::Unknown))->AsREAL();
+}
+
+static void HostSetStringEncoding(REALstring str, uint32_t encoding) {
+  if (auto* s = dynamic_cast<StringObject*>(AsObject(str))) s->encoding = encoding;
+}
+
+static void HostLockObject(REALobject obj) {
+  if (obj) AsObject(obj)->Lock();
+}
+
+static void HostUnlockObject(REALobject obj) {
+  if (obj) AsObject(obj)->Unlock();
+}
+
+static REALmemoryBlock HostNewMemoryBlock(int32_t size) {
+  if (size < 0) return nullptr;
+  return (new MemoryBlock(static_cast<size_t>(size)))->AsREAL();
+}
+
+static void* HostMemoryBlockGetPtr(REALmemoryBlock block) {
+  auto* mb = dynamic_cast<MemoryBlock*>(AsObject(block));
+  return mb ? mb->Data() : nullptr;
+}
+
+static REALfolderItem NewFolderItem(std::string path) {
+  return (new FolderItem(std::move(path)))->AsREAL();
+}
+
+static REALfolderItem HostFolderItemFromFSSpec(const void* spec) {
+  if (!spec) return nullptr;
+  uint8_t path[PATH_MAX];
+  if (FSSpecMakePath(static_cast<const FSSpec*>(spec), path, sizeof path) != noErr) return nullptr;
+  return NewFolderItem(reinterpret_cast<const char*>(path));
+}
+
+static int32_t HostFSSpecFromFolderItem(void* spec, REALfolderItem item) {
+  auto* f = dynamic_cast<FolderItem*>(AsObject(item));
+  if (!spec || !f) return 0;
+  return FSPathMakeFSSpec(reinterpret_cast<const uint8_t*>(f->Path().c_str()),
+                          static_cast<FSSpec*>(spec)) == noErr;
+}
+
+static REALfolderItem HostFolderItemFromParentFSRef(const void* parentRef, const void* name) {
+  if (!parentRef || !name) return nullptr;
+  const auto* uni = static_cast<const HFSUniStr255*>(name);
+  if (uni->length == 0 || uni->length > 255) return nullptr;
+  uint8_t parent[PATH_MAX];
+  if (FSRefMakePath(static_cast<const FSRef*>(parentRef), parent, sizeof parent) != noErr) {
+    return nullptr;
+  }
+  std::string leaf = platform::Utf16ToNameBytes(
+      std::u16string_view(reinterpret_cast<const char16_t*>(uni->unicode), uni->length));
+  if (leaf.empty() || leaf.find('/') != std::string::npos) return nullptr;
+  std::string path = reinterpret_cast<const char*>(parent);
+  if (path.empty() || path.back() != '/') path += '/';
+  return NewFolderItem(path + leaf);
+}
+
+// Members of the framework's own custom controls; nothing in the program
+// calls them.
+static void ControlEntryStub() {}
+
+}  // extern "C"
+
+const std::unordered_map<std::string_view, void*>& EntryTable() {
+  static const std::unordered_map<std::string_view, void*> table = {
+      {"RegisterPluginVersion", reinterpret_cast<void*>(&HostRegisterPluginVersion)},
+      {"PluginRegisterClass", reinterpret_cast<void*>(&HostRegisterClass)},
+      {"PluginRegisterClassExtension", reinterpret_cast<void*>(&HostRegisterClassExtension)},
+      {"REALGetRBVersion", reinterpret_cast<void*>(&HostGetRBVersion)},
+      {"REALBuildString", reinterpret_cast<void*>(&HostBuildString)},
+      {"REALSetStringEncoding", reinterpret_cast<void*>(&HostSetStringEncoding)},
+      {"REALLockObject", reinterpret_cast<void*>(&HostLockObject)},
+      {"REALUnlockObject", reinterpret_cast<void*>(&HostUnlockObject)},
+      {"newMemoryBlock", reinterpret_cast<void*>(&HostNewMemoryBlock)},
+      {"memoryBlockGetPtr", reinterpret_cast<void*>(&HostMemoryBlockGetPtr)},
+      {"FolderItemFromFSSpec", reinterpret_cast<void*>(&HostFolderItemFromFSSpec)},
+      {"REALFSSpecFromFolderItem", reinterpret_cast<void*>(&HostFSSpecFromFolderItem)},
+      {"REALFolderItemFromParentFSRef", reinterpret_cast<void*>(&HostFolderItemFromParentFSRef)},
+  };
+  return table;
+}
+
+const char* const kControlEntryKeys[] = {
+    "_",
+    "BevelButton.AddRow(text As String)",
+    "BevelButton.AddSeparator",
+    "BevelButton.DeleteAllRows",
+    "BevelButton.List(index As Integer) As String",
+    "BevelButton.ListCount As Integer",
+    "BevelButton.Caption.Get",
+    "BevelButton.Caption.Set",
+    "BevelButton.CaptionAlign.Get",
+    "BevelButton.CaptionAlign.Set",
+    "BevelButton.CaptionDelta.Get",
+    "BevelButton.CaptionDelta.Set",
+    "BevelButton.Icon.Get",
+    "BevelButton.Icon.Set",
+    "BevelButton.IconAlign.Get",
+    "BevelButton.IconAlign.Set",
+    "BevelButton.MenuValue.Get",
+    "BevelButton.MenuValue.Set",
+    "BevelButton.Value.Get",
+    "BevelButton.Value.Set",
+    "BevelButton.TextColor.Get",
+    "BevelButton.TextColor.Set",
+    "BevelButton.Bold.Set",
+    "Placard.Value.Set",
+    "DisclosureTriangle.Value.Set",
+    "ImageWell.Image.Set",
+};
+
+}  // namespace
+
+void* ResolveFrameworkEntry(const char* name) {
+  if (!name) return nullptr;
+  const auto& table = EntryTable();
+  auto it = table.find(name);
+  return it == table.end() ? nullptr : it->second;
+}
+
+void RegisterPluginEntry(const std::string& key, void* function);  // runtime.cpp
+
+void RegisterFrameworkEntries() {
+  for (const char* key : kControlEntryKeys) {
+    RegisterPluginEntry(key, reinterpret_cast<void*>(&ControlEntryStub));
+  }
+}
+
+}  // namespace rb

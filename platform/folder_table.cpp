@@ -1,0 +1,173 @@
+// Process-wide folder table and path helpers.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/catalog_internal.h"
+
+namespace platform {
+
+namespace {
+
+struct Folder {
+  std::string path;
+  uint64_t inode = 0;
+};
+
+class FolderTable {
+ public:
+  FolderTable() {
+    folders_.push_back(Folder{});           // 0: unused
+    folders_.push_back(Folder{});           // 1: parent of the root
+    folders_.push_back(Folder{"/", 0});     // 2: the root
+    byPath_.emplace(std::string_view(folders_[2].path), kRootFolderId);
+  }
+
+  uint32_t Register(std::string_view path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = byPath_.find(path);
+    if (it != byPath_.end()) return it->second;
+    // Deque elements never move, so the map can key on views of them.
+    folders_.push_back(Folder{std::string(path), 0});
+    auto id = static_cast<uint32_t>(folders_.size() - 1);
+    try {
+      byPath_.emplace(std::string_view(folders_.back().path), id);
+    } catch (...) {
+      folders_.pop_back();
+      throw;
+    }
+    return id;
+  }
+
+  const std::string* Path(uint32_t id) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (id == 0 || id >= folders_.size()) return nullptr;
+    return &folders_[id].path;
+  }
+
+  uint64_t Inode(uint32_t id) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (id == 0 || id >= folders_.size()) return 0;
+    return folders_[id].inode;
+  }
+
+  void SetInode(uint32_t id, uint64_t inode) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (id > kRootParentId && id < folders_.size()) folders_[id].inode = inode;
+  }
+
+  uint32_t Count() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<uint32_t>(folders_.size() - 1);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::deque<Folder> folders_;
+  std::unordered_map<std::string_view, uint32_t> byPath_;
+};
+
+FolderTable& Table() {
+  // Never destroyed: records stay valid until the process ends.
+  static FolderTable* table = new FolderTable();
+  return *table;
+}
+
+}  // namespace
+
+uint32_t RegisterFolder(std::string_view path) {
+  if (path == "/") return kRootFolderId;
+  return Table().Register(path);
+}
+
+const std::string* FolderPath(uint32_t id) { return Table().Path(id); }
+
+uint64_t FolderInode(uint32_t id) {
+  if (id == kRootFolderId) return RootInode();
+  return Table().Inode(id);
+}
+
+void NoteFolderInode(uint32_t id, uint64_t inode) {
+  if (inode != 0 && id != kRootFolderId) Table().SetInode(id, inode);
+}
+
+uint32_t FolderTableCount() { return Table().Count(); }
+
+uint64_t RootInode() {
+  static const uint64_t inode = [] {
+    struct stat st;
+    return lstat("/", &st) == 0 ? static_cast<uint64_t>(st.st_ino) : uint64_t{2};
+  }();
+  return inode;
+}
+
+bool NormalizePath(std::string_view in, std::string* out) {
+  if (in.empty()) return false;
+  std::string base;
+  if (in[0] != '/') {
+    std::vector<char> buf(4096);
+    while (!getcwd(buf.data(), buf.size())) {
+      if (errno != ERANGE || buf.size() > (1u << 20)) return false;
+      buf.resize(buf.size() * 2);
+    }
+    base = buf.data();
+  }
+  std::vector<std::string_view> parts;
+  auto split = [&parts](std::string_view s) {
+    size_t i = 0;
+    while (i <= s.size()) {
+      size_t j = s.find('/', i);
+      if (j == std::string_view::npos) j = s.size();
+      std::string_view part = s.substr(i, j - i);
+      if (part.empty() || part == ".") {
+        // skip
+      } else if (part == "..") {
+        if (!parts.empty()) parts.pop_back();
+      } else {
+        parts.push_back(part);
+      }
+      i = j + 1;
+    }
+  };
+  split(base);
+  split(in);
+  out->clear();
+  if (parts.empty()) {
+    *out = "/";
+    return true;
+  }
+  for (std::string_view p : parts) {
+    out->push_back('/');
+    out->append(p);
+  }
+  return true;
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string p;
+  p.reserve(folder.size() + 1 + name.size());
+  p.append(folder);
+  if (p.empty() || p.back() != '/') p.push_back('/');
+  p.append(name);
+  return p;
+}
+
+void SplitPath(std::string_view path, std::string_view* parent, std::string_view* name) {
+  size_t slash = path.rfind('/');
+  *name = path.substr(slash + 1);
+  *parent = slash == 0 ? std::string_view("/") : path.substr(0, slash);
+}
+
+bool IsValidName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  return name.find('/') == std::string_view::npos &&
+         name.find('\0') == std::string_view::npos;
+}
+
+}  // namespace platform

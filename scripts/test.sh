@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test.
+# With --sanitize the tests are built and run with AddressSanitizer and
+# UndefinedBehaviorSanitizer in build-sanitize/.
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+install_missing
+dir="$ROOT/build"
+opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [ "${1:-}" = "--sanitize" ]; then
+  dir="$ROOT/build-sanitize"
+  opts=(-DCMAKE_BUILD_TYPE=Debug -DSKERROW_SANITIZE=ON -DSKERROW_BENCH=OFF)
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+fi
+build "$dir" "${opts[@]}"
+cd "$dir"
+ctest --output-on-failure -j"$(nproc)" --timeout 300
