@@ -119,7 +119,9 @@ OSErr ReadOldInfo(const std::string& path, uint8_t typeHint, bool tolerateMissin
   return noErr;
 }
 
-void StoreCatInfo(const OldInfo& info, CInfoPBRec* pb) {
+// Both parameter blocks carry the same file fields.
+template <class ParamBlock>
+void StoreFileInfo(const OldInfo& info, ParamBlock* pb) {
   pb->ioVRefNum = -1;
   pb->ioFlAttrib = info.attrib;
   pb->ioFlFndrInfo = info.finder;
@@ -129,6 +131,10 @@ void StoreCatInfo(const OldInfo& info, CInfoPBRec* pb) {
   pb->ioFlRPyLen = info.rPyLen;
   pb->ioFlCrDat = info.crDat;
   pb->ioFlMdDat = info.mdDat;
+}
+
+void StoreCatInfo(const OldInfo& info, CInfoPBRec* pb) {
+  StoreFileInfo(info, pb);
   pb->ioDrNmFls = 0;
 }
 
@@ -218,15 +224,7 @@ OSErr GetFInfo(HParamBlockRec* pb) {
   err = ReadOldInfo(JoinPath(*folder, name), DT_UNKNOWN, false, &info);
   if (err != noErr) return err;
   if (info.isFolder) return fnfErr;  // files only
-  pb->ioVRefNum = -1;
-  pb->ioFlAttrib = info.attrib;
-  pb->ioFlFndrInfo = info.finder;
-  pb->ioFlLgLen = info.lgLen;
-  pb->ioFlPyLen = info.pyLen;
-  pb->ioFlRLgLen = info.rLgLen;
-  pb->ioFlRPyLen = info.rPyLen;
-  pb->ioFlCrDat = info.crDat;
-  pb->ioFlMdDat = info.mdDat;
+  StoreFileInfo(info, pb);
   return noErr;
 }
 

@@ -113,14 +113,19 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
-std::u16string NameBytesToUtf16(std::string_view bytes) {
+namespace {
+
+// UTF-8 to UTF-16; a byte that is not part of valid UTF-8 becomes the lone
+// surrogate U+DC00+byte (lossless) or U+FFFD (for display).
+std::u16string DecodeName(std::string_view bytes, bool lossless) {
   std::u16string out;
   out.reserve(bytes.size());
   char32_t cp;
   for (size_t i = 0; i < bytes.size();) {
     size_t n = DecodeUtf8At(bytes, i, &cp);
     if (n == 0) {
-      out.push_back(static_cast<char16_t>(0xDC00 + static_cast<uint8_t>(bytes[i])));
+      out.push_back(lossless ? static_cast<char16_t>(0xDC00 + static_cast<uint8_t>(bytes[i]))
+                             : u'\uFFFD');
       ++i;
     } else {
       AppendUtf16(&out, cp);
@@ -130,22 +135,11 @@ std::u16string NameBytesToUtf16(std::string_view bytes) {
   return out;
 }
 
-std::u16string NameBytesToDisplayUtf16(std::string_view bytes) {
-  std::u16string out;
-  out.reserve(bytes.size());
-  char32_t cp;
-  for (size_t i = 0; i < bytes.size();) {
-    size_t n = DecodeUtf8At(bytes, i, &cp);
-    if (n == 0) {
-      out.push_back(u'\uFFFD');
-      ++i;
-    } else {
-      AppendUtf16(&out, cp);
-      i += n;
-    }
-  }
-  return out;
-}
+}  // namespace
+
+std::u16string NameBytesToUtf16(std::string_view bytes) { return DecodeName(bytes, true); }
+
+std::u16string NameBytesToDisplayUtf16(std::string_view bytes) { return DecodeName(bytes, false); }
 
 bool Utf16ToNameBytesExact(std::u16string_view units, std::string* out) {
   out->clear();
