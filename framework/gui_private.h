@@ -1,0 +1,84 @@
+// Toolkit glue shared by the GUI sources of the framework. Not for
+// program code: it includes Qt headers.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <exception>
+#include <string>
+
+#include "framework/control.h"
+#include "framework/gui_types.h"
+#include "framework/rbstring.h"
+
+namespace rb {
+
+inline QString ToQ(const String& s) {
+  const std::string u = s.Utf8();
+  return QString::fromUtf8(u.data(), static_cast<qsizetype>(u.size()));
+}
+inline String FromQ(const QString& q) {
+  QByteArray b = q.toUtf8();
+  return String(std::string(b.constData(), static_cast<size_t>(b.size())));
+}
+inline QColor ToQColor(Color c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
+inline Color FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+
+// The toolkit font for a control's font settings ("System", size 0: the
+// platform's own; other sizes in pixels).
+QFont MakeFont(const String& family, int size, bool bold, bool italic, bool underline);
+bool IsSystemFont(const String& family);
+
+void _UnhandledException(const std::exception& e);
+void _UnhandledException(const char* what);
+
+// Runs program code called from the toolkit; an exception escaping it
+// goes to the unhandled-exception handler (never through the toolkit).
+template <class F>
+void GuardedCall(F&& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    _UnhandledException(e);
+  } catch (...) {
+    _UnhandledException("unknown exception");
+  }
+}
+// The same for code run while painting: the handler runs once the paint
+// is over, since a message box cannot open inside a paint.
+void _UnhandledExceptionLater(const std::string& what);
+template <class F>
+void GuardedPaintCall(F&& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    _UnhandledExceptionLater(e.what());
+  } catch (...) {
+    _UnhandledExceptionLater("unknown exception");
+  }
+}
+
+// Widgets that know the control they show. The control clears `owner`
+// when it lets go of the widget.
+struct OwnerSlot {
+  virtual ~OwnerSlot() = default;
+  RectControl* owner = nullptr;
+};
+template <class Base>
+class OwnedWidget : public Base, public OwnerSlot {
+ public:
+  using Base::Base;
+};
+
+void EnsureGuiApplication();
+// A new widget, once the toolkit's application exists.
+template <class W>
+W* NewWidget() {
+  EnsureGuiApplication();
+  return new W;
+}
+
+}  // namespace rb

@@ -1,0 +1,118 @@
+#include "framework/gui_testing.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+
+#include "framework/gui_private.h"
+#include "framework/listbox.h"
+#include "framework/window.h"
+
+namespace rb {
+
+namespace {
+void SendClick(QWidget* target, QPoint local, bool dbl = false) {
+  QPointF global = target->mapToGlobal(QPointF(local));
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(local), global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(target, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(local), global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(target, &release);
+  if (dbl) {
+    QMouseEvent dclick(QEvent::MouseButtonDblClick, QPointF(local), global, Qt::LeftButton, Qt::LeftButton,
+                       Qt::NoModifier);
+    QApplication::sendEvent(target, &dclick);
+    QApplication::sendEvent(target, &release);
+  }
+}
+
+void SendKey(QWidget* w, int key, const QString& text, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QKeyEvent press(QEvent::KeyPress, key, mods, text);
+  QApplication::sendEvent(w, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+  QApplication::sendEvent(w, &release);
+}
+}  // namespace
+
+bool DropUriListForTesting(const Ref<RectControl>& target, const std::string& uriList, int action) {
+  if (!target) throw NilObjectException();
+  QWidget* w = target->_Widget();
+  if (!w) return false;
+  QMimeData mime;
+  mime.setData("text/uri-list", QByteArray::fromStdString(uriList));
+  Qt::DropAction a = action == 2 ? Qt::MoveAction : action == 3 ? Qt::LinkAction : Qt::CopyAction;
+  QPoint centre(w->width() / 2, w->height() / 2);
+  QDragEnterEvent enter(centre, a, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(w, &enter);
+  if (!enter.isAccepted()) return false;
+  QDropEvent drop(QPointF(centre), a, &mime, Qt::LeftButton, Qt::NoModifier);
+  drop.setDropAction(a);
+  QApplication::sendEvent(w, &drop);
+  return drop.isAccepted();
+}
+
+void ClickForTesting(const Ref<Window>& window, int x, int y) {
+  if (!window) throw NilObjectException();
+  QWidget* content = window->_ContentWidget();
+  if (!content) return;
+  QWidget* target = content->childAt(x, y);
+  if (!target) target = content;
+  SendClick(target, target->mapFrom(content, QPoint(x, y)));
+}
+
+void ClickControlForTesting(const Ref<RectControl>& control) {
+  if (!control) throw NilObjectException();
+  if (QWidget* w = control->_Widget()) SendClick(w, QPoint(w->width() / 2, w->height() / 2));
+}
+
+void DoubleClickRowForTesting(const Ref<Listbox>& list, int row) {
+  if (!list) throw NilObjectException();
+  auto* view = qobject_cast<QAbstractItemView*>(list->_Widget());
+  if (!view || !view->model()) return;
+  QRect r = view->visualRect(view->model()->index(row, 0));
+  SendClick(view->viewport(), r.center(), true);
+}
+
+void ResizeWindowForTesting(const Ref<Window>& window, int width, int height) {
+  if (!window) throw NilObjectException();
+  QWidget* top = window->_TopWidget();
+  QWidget* content = window->_ContentWidget();
+  if (!top || !content) return;
+  int extraW = top->width() - content->width(), extraH = top->height() - content->height();
+  QSize size(width + extraW, height + extraH);
+  top->resize(size.expandedTo(top->minimumSizeHint()).boundedTo(top->maximumSize()));
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents();
+}
+
+void TypeTextForTesting(const Ref<RectControl>& control, const String& text) {
+  if (!control) throw NilObjectException();
+  QWidget* w = control->_Widget();
+  if (!w) return;
+  for (QChar c : ToQ(text)) {
+    int key = c.isLetterOrNumber() && c.unicode() < 128 ? c.toUpper().unicode() : 0;
+    if (c == QChar(' ')) key = Qt::Key_Space;
+    SendKey(w, key, QString(c));
+  }
+}
+
+void PressKeyForTesting(const Ref<RectControl>& control, int keyCode) {
+  if (!control) throw NilObjectException();
+  QWidget* w = control->_Widget();
+  if (!w) return;
+  switch (keyCode) {
+    case 0x24: SendKey(w, Qt::Key_Return, QStringLiteral("\r")); break;
+    case 0x4C: SendKey(w, Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier); break;
+    case 0x30: SendKey(w, Qt::Key_Tab, QStringLiteral("\t")); break;
+    case 0x35: SendKey(w, Qt::Key_Escape, QString(QChar(27))); break;
+    case 0x31: SendKey(w, Qt::Key_Space, QStringLiteral(" ")); break;
+    case 0x33: SendKey(w, Qt::Key_Backspace, QString(QChar(8))); break;
+    default: break;
+  }
+}
+
+}  // namespace rb

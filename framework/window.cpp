@@ -1,0 +1,679 @@
+#include "framework/window.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+
+#include "framework/application.h"
+#include "framework/controls.h"
+#include "framework/graphics.h"
+#include "framework/gui_private.h"
+#include "framework/menu.h"
+#include "framework/screen.h"
+
+namespace rb {
+
+namespace {
+
+struct WindowRegistry {
+  std::vector<Ref<Window>> open;  // held while open
+  Window* lastActive = nullptr;
+};
+
+WindowRegistry& registry() {
+  static WindowRegistry* r = new WindowRegistry;
+  return *r;
+}
+
+void Forget(Window* w) {
+  WindowRegistry& r = registry();
+  if (r.lastActive == w) r.lastActive = nullptr;
+  auto it = std::find_if(r.open.begin(), r.open.end(), [w](const Ref<Window>& x) { return x.get() == w; });
+  if (it != r.open.end()) {
+    Ref<Window> keep = *it;  // released after the vector no longer holds it
+    r.open.erase(it);
+  }
+}
+
+class ContentWidget : public QWidget {
+ public:
+  Window* owner = nullptr;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (!owner) return;
+    Ref<Window> keep(owner);
+    QPainter p(this);
+    if (owner->HasBackColor()) p.fillRect(rect(), ToQColor(owner->BackColor()));
+    Graphics g(&p, width(), height());
+    GuardedPaintCall([&] { owner->_Paint(g); });
+  }
+  void mousePressEvent(QMouseEvent* e) override {
+    if (!owner) return;
+    Ref<Window> keep(owner);
+    QPoint pos = e->position().toPoint();
+    GuardedCall([&] { owner->_MouseDown(pos.x(), pos.y()); });
+    e->accept();
+  }
+  void resizeEvent(QResizeEvent*) override {
+    if (!owner) return;
+    Ref<Window> keep(owner);
+    GuardedCall([&] { owner->_ContentResized(width(), height()); });
+  }
+  void keyPressEvent(QKeyEvent* e) override {
+    if (owner) {
+      Ref<Window> keep(owner);
+      bool done = false;
+      if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        GuardedCall([&] { done = owner->_DefaultKey(false); });
+      } else if (e->key() == Qt::Key_Escape) {
+        GuardedCall([&] { done = owner->_DefaultKey(true); });
+      }
+      if (done) {
+        e->accept();
+        return;
+      }
+    }
+    QWidget::keyPressEvent(e);
+  }
+};
+
+class TopWidget : public QMainWindow {
+ public:
+  Window* owner = nullptr;
+
+ protected:
+  bool event(QEvent* e) override {
+    if (owner && (e->type() == QEvent::WindowActivate || e->type() == QEvent::WindowDeactivate)) {
+      Ref<Window> keep(owner);
+      bool activate = e->type() == QEvent::WindowActivate;
+      GuardedCall([&] {
+        if (activate) owner->_Activated();
+        else owner->Event_Deactivate();
+      });
+    }
+    return QMainWindow::event(e);
+  }
+  void closeEvent(QCloseEvent* e) override {
+    if (owner) {
+      Ref<Window> keep(owner);
+      GuardedCall([&] { owner->_UserClose(); });
+    }
+    e->accept();
+  }
+  void moveEvent(QMoveEvent* e) override {
+    QMainWindow::moveEvent(e);
+    if (owner && isVisible()) owner->_Moved();
+  }
+};
+
+}  // namespace
+
+struct Window::Private {
+  QPointer<TopWidget> top;
+  QPointer<ContentWidget> content;
+  QPointer<QMenuBar> bar;
+  bool ignoreMoves = false;
+};
+
+Window::Window() : d_(std::make_unique<Private>()) {
+  EnsureGuiApplication();
+  CreateWidget();
+}
+
+Window::~Window() {
+  DetachAll();
+  if (TopWidget* t = d_->top) {
+    t->owner = nullptr;
+    if (d_->content) d_->content->owner = nullptr;
+    t->hide();
+    t->deleteLater();
+  }
+}
+
+void Window::CreateWidget() {
+  auto* top = new TopWidget;
+  top->owner = this;
+  top->setAttribute(Qt::WA_DeleteOnClose, false);
+  auto* content = new ContentWidget;
+  content->owner = this;
+  content->setFocusPolicy(Qt::ClickFocus);
+  top->setCentralWidget(content);
+  d_->top = top;
+  d_->content = content;
+  ApplyFlags();
+  ApplySize();
+}
+
+QWidget* Window::_TopWidget() const { return d_->top; }
+QWidget* Window::_ContentWidget() const { return d_->content; }
+
+void Window::DetachAll() {
+  for (const Ref<rb::Control>& c : controls_) c->_Detach();
+}
+
+void Window::_Construct(const char* className) {
+  if (open_ || !d_->top) return;  // built once
+  className_ = className ? className : "";
+  open_ = true;
+  constructing_ = true;
+  registry().open.push_back(Ref<Window>(this));
+  try {
+    Layout();
+    CreateControls();
+    FixTabOrder();
+    AddMenuHandlers();
+    for (size_t i = 0; i < controls_.size(); ++i) {
+      Ref<rb::Control> c = controls_[i];
+      if (open_) c->_RaiseOpen();
+    }
+    if (open_) Event_Open();
+  } catch (...) {
+    constructing_ = false;
+    if (open_) {
+      open_ = false;
+      DetachAll();
+      controls_.clear();
+      if (d_->top) d_->top->hide();
+      Forget(this);
+    }
+    throw;
+  }
+  constructing_ = false;
+  if (open_ && visible_) Show();
+}
+
+// ---- Properties -----------------------------------------------------------------
+
+void Window::SetTitle(const String& t) {
+  title_ = t;
+  if (d_->top) d_->top->setWindowTitle(ToQ(t));
+}
+
+static int MenuOffsetOf(QWidget* top, QWidget* content, QMenuBar* bar, int width) {
+  if (!bar || bar->isHidden()) return 0;
+  if (top && top->isVisible() && content) return content->y();
+  int h = bar->heightForWidth(width);
+  return h > 0 ? h : bar->sizeHint().height();
+}
+
+int Window::Left() const { return left_; }
+int Window::Top() const { return top_; }
+
+void Window::SetLeft(int v) {
+  left_ = v;
+  placed_ = true;
+  if (TopWidget* t = d_->top) {
+    QRect g = t->geometry();
+    g.moveTo(left_, top_ - MenuOffsetOf(t, d_->content, d_->bar, width_));
+    d_->ignoreMoves = true;
+    t->setGeometry(g);
+    d_->ignoreMoves = false;
+  }
+}
+
+void Window::SetTop(int v) {
+  top_ = v;
+  placed_ = true;
+  if (TopWidget* t = d_->top) {
+    QRect g = t->geometry();
+    g.moveTo(left_, top_ - MenuOffsetOf(t, d_->content, d_->bar, width_));
+    d_->ignoreMoves = true;
+    t->setGeometry(g);
+    d_->ignoreMoves = false;
+  }
+}
+
+void Window::_Moved() {
+  TopWidget* t = d_->top;
+  if (!t || !t->isVisible() || d_->ignoreMoves || !d_->content) return;
+  QPoint p = d_->content->mapToGlobal(QPoint(0, 0));
+  left_ = p.x();
+  top_ = p.y();
+}
+
+void Window::SetWidth(int v) {
+  if (v == width_) return;
+  int dx = v - width_;
+  width_ = v;
+  for (const Ref<rb::Control>& c : controls_) {
+    if (auto* rc = dynamic_cast<RectControl*>(c.get())) rc->_WindowResized(dx, 0);
+  }
+  for (const Ref<rb::Control>& c : controls_) {
+    if (auto* rc = dynamic_cast<RectControl*>(c.get())) rc->_ApplyGeometry();
+  }
+  ApplySize();
+}
+
+void Window::SetHeight(int v) {
+  if (v == height_) return;
+  int dy = v - height_;
+  height_ = v;
+  for (const Ref<rb::Control>& c : controls_) {
+    if (auto* rc = dynamic_cast<RectControl*>(c.get())) rc->_WindowResized(0, dy);
+  }
+  for (const Ref<rb::Control>& c : controls_) {
+    if (auto* rc = dynamic_cast<RectControl*>(c.get())) rc->_ApplyGeometry();
+  }
+  ApplySize();
+}
+
+void Window::_ContentResized(int w, int h) {
+  if (w == width_ && h == height_) return;
+  int dx = w - width_, dy = h - height_;
+  width_ = w;
+  height_ = h;
+  for (const Ref<rb::Control>& c : controls_) {
+    if (auto* rc = dynamic_cast<RectControl*>(c.get())) rc->_WindowResized(dx, dy);
+  }
+  for (const Ref<rb::Control>& c : controls_) {
+    if (auto* rc = dynamic_cast<RectControl*>(c.get())) rc->_ApplyGeometry();
+  }
+  if (!constructing_) Event_Resized();
+}
+
+void Window::SetMinWidth(int v) {
+  minWidth_ = v;
+  ApplySize();
+}
+void Window::SetMinHeight(int v) {
+  minHeight_ = v;
+  ApplySize();
+}
+void Window::SetMaxWidth(int v) {
+  maxWidth_ = v;
+  ApplySize();
+}
+void Window::SetMaxHeight(int v) {
+  maxHeight_ = v;
+  ApplySize();
+}
+
+void Window::ApplySize() {
+  TopWidget* t = d_->top;
+  ContentWidget* c = d_->content;
+  if (!t || !c) return;
+  constexpr int kMax = QWIDGETSIZE_MAX;
+  if (resizeable_) {
+    c->setMinimumSize(std::max(0, std::min(minWidth_, width_)), std::max(0, std::min(minHeight_, height_)));
+    c->setMaximumSize(std::min(kMax, std::max(maxWidth_, width_)), std::min(kMax, std::max(maxHeight_, height_)));
+  } else {
+    c->setMinimumSize(std::max(0, width_), std::max(0, height_));
+    c->setMaximumSize(std::max(0, width_), std::max(0, height_));
+  }
+  int mb = MenuOffsetOf(t, c, d_->bar, width_);
+  d_->ignoreMoves = true;
+  t->setMinimumSize(0, 0);
+  t->setMaximumSize(kMax, kMax);
+  t->resize(width_, height_ + mb);
+  c->resize(width_, height_);
+  if (!resizeable_) t->setFixedSize(width_, height_ + mb);
+  d_->ignoreMoves = false;
+}
+
+void Window::ApplyFlags() {
+  TopWidget* t = d_->top;
+  if (!t) return;
+  bool wasVisible = t->isVisible();
+  Qt::WindowFlags f;
+  switch (frame_) {
+    case FrameMovableModal:
+    case FrameModalDialog:
+      f = Qt::Dialog;
+      break;
+    case FrameFloating:
+      f = Qt::Tool;
+      break;
+    default:
+      f = Qt::Window;
+      break;
+  }
+  f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
+  if (closeButton_) f |= Qt::WindowCloseButtonHint;
+  if (minimizeButton_) f |= Qt::WindowMinimizeButtonHint;
+  if (maximizeButton_ && resizeable_) f |= Qt::WindowMaximizeButtonHint;
+  Qt::WindowModality m =
+      (frame_ == FrameMovableModal || frame_ == FrameModalDialog) ? Qt::ApplicationModal : Qt::NonModal;
+  if (t->windowFlags() == f && t->windowModality() == m) return;
+  QRect g = t->geometry();
+  if (wasVisible) t->hide();
+  t->setWindowFlags(f);
+  t->setWindowModality(m);
+  t->setGeometry(g);
+  if (wasVisible) t->show();
+}
+
+void Window::SetFrame(int f) {
+  frame_ = f;
+  ApplyFlags();
+}
+
+void Window::SetResizeable(bool v) {
+  resizeable_ = v;
+  ApplyFlags();
+  ApplySize();
+}
+void Window::SetCloseButton(bool v) {
+  closeButton_ = v;
+  ApplyFlags();
+}
+void Window::SetMinimizeButton(bool v) {
+  minimizeButton_ = v;
+  ApplyFlags();
+}
+void Window::SetMaximizeButton(bool v) {
+  maximizeButton_ = v;
+  ApplyFlags();
+}
+
+void Window::SetMenuBarVisible(bool v) {
+  menuBarVisible_ = v;
+  BuildMenuBar();
+}
+
+void Window::SetHasBackColor(bool v) {
+  hasBackColor_ = v;
+  ApplyBackground();
+}
+void Window::SetBackColor(Color c) {
+  backColor_ = c;
+  ApplyBackground();
+}
+void Window::ApplyBackground() {
+  if (d_->content) d_->content->update();
+}
+
+void Window::SetVisible(bool v) {
+  if (v) Show();
+  else Hide();
+}
+
+Ref<rb::MenuBar> Window::MenuBar() const { return menuBar_; }
+
+void Window::SetMenuBar(const Ref<rb::MenuBar>& bar) {
+  menuBar_ = bar;
+  BuildMenuBar();
+}
+
+void Window::BuildMenuBar() {
+  TopWidget* t = d_->top;
+  if (!t) return;
+  if (!menuBar_ || !menuBarVisible_) {
+    if (d_->bar) {
+      d_->bar->clear();
+      d_->bar->hide();
+    }
+    ApplySize();
+    return;
+  }
+  QMenuBar* bar = d_->bar;
+  if (!bar) {
+    bar = new QMenuBar;
+    t->setMenuBar(bar);
+    d_->bar = bar;
+  }
+  bar->clear();
+  for (const Ref<MenuItem>& menu : menuBar_->_Children()) {
+    if (QAction* a = menu->_Action()) bar->addAction(a);
+  }
+  bar->show();
+  ApplySize();
+}
+
+// ---- Showing and closing ------------------------------------------------------
+
+void Window::PlaceDefault() {
+  if (placed_) return;
+  Ref<ScreenInfo> s = rb::Screen(0);
+  int sw = s ? s->AvailableWidth() : 1024, sh = s ? s->AvailableHeight() : 768;
+  int sl = s ? s->AvailableLeft() : 0, st = s ? s->AvailableTop() : 0;
+  left_ = sl + static_cast<int>(sw / 2.0 - width_ / 2.0);
+  top_ = st + static_cast<int>(sh / 2.0 - height_ / 2.0);
+  if (top_ < st) top_ = st;
+  SetLeft(left_);
+  SetTop(top_);
+}
+
+void Window::Show() {
+  if (!open_) return;
+  visible_ = true;
+  if (constructing_) return;
+  TopWidget* t = d_->top;
+  if (!t) return;
+  PlaceDefault();
+  d_->ignoreMoves = true;
+  t->show();
+  d_->ignoreMoves = false;
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) t->raise();
+  t->activateWindow();
+}
+
+void Window::Hide() {
+  visible_ = false;
+  if (d_->top) d_->top->hide();
+}
+
+void Window::Close() {
+  if (!open_ || closing_) return;
+  Ref<Window> keep(this);
+  closing_ = true;
+  try {
+    Event_Close();
+  } catch (...) {
+    closing_ = false;
+    throw;
+  }
+  closing_ = false;
+  if (!open_) return;
+  open_ = false;
+  DetachAll();
+  controls_.clear();
+  menuHandlers_.clear();
+  if (TopWidget* t = d_->top) {
+    t->owner = nullptr;
+    if (d_->content) d_->content->owner = nullptr;
+    t->hide();
+    t->deleteLater();
+  }
+  d_->top = nullptr;
+  d_->content = nullptr;
+  d_->bar = nullptr;
+  Forget(this);
+}
+
+void Window::_UserClose() { Close(); }
+
+void Window::Refresh(bool) {
+  if (d_->content) d_->content->update();
+}
+
+bool Window::_IsActive() const { return d_->top && d_->top->isActiveWindow(); }
+
+void Window::_Activated() {
+  registry().lastActive = this;
+  _EnableMenuItems();
+  Event_Activate();
+}
+
+void Window::_Paint(Graphics& g) { Event_Paint(g); }
+
+bool Window::_MouseDown(int x, int y) { return Event_MouseDown(x, y); }
+
+bool Window::_DefaultKey(bool cancel) {
+  for (const Ref<rb::Control>& c : controls_) {
+    auto* b = dynamic_cast<PushButton*>(c.get());
+    if (!b || !b->Visible() || !b->Enabled()) continue;
+    if (cancel ? b->Cancel() : b->Default()) {
+      Ref<rb::Control> keep = c;
+      b->Push();
+      return true;
+    }
+  }
+  return false;
+}
+
+// ---- Layout tables ---------------------------------------------------------------
+
+void Window::_ApplyProperties(PropertyList props) {
+  for (const Property& p : props) {
+    if (!_SetProperty(p.name, p.value))
+      throw RuntimeException(std::string("unknown window property ") + p.name);
+  }
+}
+
+bool Window::_SetProperty(const char* name, const PropertyValue& v) {
+  if (NameIs(name, "Title")) SetTitle(v.AsText());
+  else if (NameIs(name, "Width")) SetWidth(v.AsInteger());
+  else if (NameIs(name, "Height")) SetHeight(v.AsInteger());
+  else if (NameIs(name, "Left")) SetLeft(v.AsInteger());
+  else if (NameIs(name, "Top")) SetTop(v.AsInteger());
+  else if (NameIs(name, "MinWidth")) SetMinWidth(v.AsInteger());
+  else if (NameIs(name, "MinHeight")) SetMinHeight(v.AsInteger());
+  else if (NameIs(name, "MaxWidth")) SetMaxWidth(v.AsInteger());
+  else if (NameIs(name, "MaxHeight")) SetMaxHeight(v.AsInteger());
+  else if (NameIs(name, "Frame")) SetFrame(v.AsInteger());
+  else if (NameIs(name, "Placement")) SetPlacement(v.AsInteger());
+  else if (NameIs(name, "Visible")) visible_ = v.AsBoolean();
+  else if (NameIs(name, "Resizeable")) SetResizeable(v.AsBoolean());
+  else if (NameIs(name, "CloseButton")) SetCloseButton(v.AsBoolean());
+  else if (NameIs(name, "MinimizeButton")) SetMinimizeButton(v.AsBoolean());
+  else if (NameIs(name, "MaximizeButton")) SetMaximizeButton(v.AsBoolean());
+  else if (NameIs(name, "MenuBarVisible")) SetMenuBarVisible(v.AsBoolean());
+  else if (NameIs(name, "HasBackColor")) SetHasBackColor(v.AsBoolean());
+  else if (NameIs(name, "BackColor")) SetBackColor(static_cast<Color>(v.AsInteger()));
+  else if (NameIs(name, "FullScreen") || NameIs(name, "Composite") || NameIs(name, "LiveResize") ||
+           NameIs(name, "BalloonHelp") || NameIs(name, "MacProcId")) {
+    // Accepted; nothing to do on this platform.
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// ---- Controls -------------------------------------------------------------------------
+
+void Window::_AddControl(const Ref<rb::Control>& control, const String& name) {
+  if (!control) throw NilObjectException();
+  control->_Attach(this, name);
+  controls_.push_back(control);
+  if (!constructing_) FixTabOrder();
+}
+
+Ref<rb::Control> Window::FindControl(const String& name) const {
+  for (const Ref<rb::Control>& c : controls_) {
+    if (c->Name() == name) return c;
+  }
+  return nullptr;
+}
+
+Ref<rb::Control> Window::ControlAt(int index) const {
+  if (index < 0 || index >= ControlCount()) throw OutOfBoundsException();
+  return controls_[static_cast<size_t>(index)];
+}
+
+void Window::FixTabOrder() {
+  QWidget* prev = nullptr;
+  for (const Ref<rb::Control>& c : controls_) {
+    auto* rc = dynamic_cast<RectControl*>(c.get());
+    QWidget* w = rc ? rc->_Widget() : nullptr;
+    if (!w || !(w->focusPolicy() & Qt::TabFocus)) continue;
+    if (prev) QWidget::setTabOrder(prev, w);
+    prev = w;
+  }
+}
+
+std::vector<String> Window::_FocusChain() const {
+  std::vector<String> names;
+  QWidget* first = nullptr;
+  for (const Ref<rb::Control>& c : controls_) {
+    auto* rc = dynamic_cast<RectControl*>(c.get());
+    QWidget* w = rc ? rc->_Widget() : nullptr;
+    if (w && (w->focusPolicy() & Qt::TabFocus)) {
+      first = w;
+      break;
+    }
+  }
+  if (!first) return names;
+  QWidget* w = first;
+  do {
+    for (const Ref<rb::Control>& c : controls_) {
+      auto* rc = dynamic_cast<RectControl*>(c.get());
+      if (rc && rc->_Widget() == w && (w->focusPolicy() & Qt::TabFocus)) names.push_back(rc->Name());
+    }
+    w = w->nextInFocusChain();
+  } while (w && w != first);
+  return names;
+}
+
+// ---- Menu handlers ---------------------------------------------------------------------
+
+void Window::_AddMenuHandler(const String& itemName, std::function<bool()> handler) {
+  for (auto& h : menuHandlers_) {
+    if (h.first == itemName) {
+      h.second = std::move(handler);
+      return;
+    }
+  }
+  menuHandlers_.emplace_back(itemName, std::move(handler));
+}
+
+bool Window::_HasMenuHandler(const String& itemName) const {
+  for (const auto& h : menuHandlers_) {
+    if (h.first == itemName && h.second) return true;
+  }
+  return false;
+}
+
+bool Window::_HandleMenu(const String& itemName) {
+  Ref<Window> keep(this);
+  for (const auto& h : menuHandlers_) {
+    if (h.first == itemName && h.second) {
+      std::function<bool()> f = h.second;
+      return f();
+    }
+  }
+  return false;
+}
+
+static void EnableBelow(MenuItem* node, const Window* w) {
+  for (const Ref<MenuItem>& c : node->_Children()) {
+    if (c->AutoEnable() || (w && w->_HasMenuHandler(c->Name()))) c->SetEnabled(true);
+    EnableBelow(c.get(), w);
+  }
+}
+
+void Window::_EnableMenuItems() {
+  if (menuBar_) EnableBelow(menuBar_.get(), this);
+}
+
+// ---- Registry ------------------------------------------------------------------------------
+
+Ref<Window> _GetImplicitWindow(const String& className) {
+  for (const Ref<Window>& w : registry().open) {
+    if (w->_IsOpen() && Identical(w->_ClassName(), className)) return w;
+  }
+  return nullptr;
+}
+
+std::vector<Ref<Window>> OpenWindows() { return registry().open; }
+
+Ref<Window> FrontWindow() {
+  WindowRegistry& r = registry();
+  QWidget* active = QApplication::activeWindow();
+  for (const Ref<Window>& w : r.open) {
+    if (active && w->_TopWidget() == active) return w;
+  }
+  if (r.lastActive && r.lastActive->_IsOpen() && r.lastActive->Visible()) return Ref<Window>(r.lastActive);
+  for (auto it = r.open.rbegin(); it != r.open.rend(); ++it) {
+    if ((*it)->Visible()) return *it;
+  }
+  return nullptr;
+}
+
+}  // namespace rb
