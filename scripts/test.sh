@@ -10,6 +10,7 @@ if [ "${1:-}" = "--sanitize" ]; then
   dir="$ROOT/build-sanitize"
   opts=(-DCMAKE_BUILD_TYPE=Debug -DSKERROW_SANITIZE=ON -DSKERROW_BENCH=OFF)
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export LSAN_OPTIONS=suppressions="$ROOT/tests/lsan.supp"
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
 build "$dir" "${opts[@]}"
