@@ -3,6 +3,7 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QThread>
 #include <QTimer>
@@ -87,6 +88,20 @@ std::vector<std::string>& Arguments() {
   return *args;
 }
 
+// The layouts were drawn for a narrow sans-serif system face; the first of
+// these that is installed stands in for it.
+void UseSystemFace() {
+  const QStringList installed = QFontDatabase::families();
+  for (const char* family : {"Liberation Sans", "Arimo", "Nimbus Sans", "DejaVu Sans Condensed"}) {
+    if (installed.contains(QLatin1String(family))) {
+      QFont f = QApplication::font();
+      f.setFamily(QLatin1String(family));
+      QApplication::setFont(f);
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 void EnsureGuiApplication() {
@@ -98,6 +113,7 @@ void EnsureGuiApplication() {
   argv.push_back(nullptr);
   auto* app = new QApplication(argc, argv.data());
   app->setQuitOnLastWindowClosed(false);
+  UseSystemFace();
   QObject::connect(app, &QGuiApplication::applicationStateChanged, [](Qt::ApplicationState s) {
     Ref<Application> a = state().app;
     if (a && s == Qt::ApplicationActive) GuardedCall([&] { a->Event_Activate(); });

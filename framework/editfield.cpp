@@ -317,6 +317,16 @@ void EditField::SetSelText(const String& s) {
   exactValid_ = false;
 }
 
+void EditField::BeginEditBlock() {
+  FieldWidget* w = W(this);
+  if (w && editBlocks_++ == 0) QTextCursor(w->document()).beginEditBlock();
+}
+
+void EditField::EndEditBlock() {
+  FieldWidget* w = W(this);
+  if (w && editBlocks_ > 0 && --editBlocks_ == 0) QTextCursor(w->document()).endEditBlock();
+}
+
 // ---- Selection styles ---------------------------------------------------------------------
 
 namespace {

@@ -85,6 +85,11 @@ class EditField : public RectControl {
   int SelAlignment() const;
   void SetSelAlignment(int a);
 
+  // Many edits as one: the field lays its text out once, at the outermost
+  // EndEditBlock. Calls nest.
+  void BeginEditBlock();
+  void EndEditBlock();
+
   bool _SetProperty(const char* name, const PropertyValue& value) override;
 
   // Framework-internal, from the widget.
@@ -100,6 +105,7 @@ class EditField : public RectControl {
   String exact_;
   bool exactValid_ = true;
   int updating_ = 0;
+  int editBlocks_ = 0;
   bool multiLine_ = false, readOnly_ = false, styled_ = false, password_ = false;
   bool acceptTabs_ = false, border_ = true, scrollV_ = false, scrollH_ = false;
   int limit_ = 0;

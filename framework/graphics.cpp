@@ -1,5 +1,6 @@
 #include "framework/graphics.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -69,6 +70,26 @@ void Graphics::DrawString(const String& text, int x, int y) {
 int Graphics::StringWidth(const String& text) {
   QFontMetrics m(MakeFont(textFont_, textSize_, bold_, false, false));
   return m.horizontalAdvance(ToQ(text));
+}
+
+namespace {
+const QStringList& FontFamilies() {
+  static const QStringList families = [] {
+    EnsureGuiApplication();
+    QStringList f = QFontDatabase::families();
+    f.sort(Qt::CaseInsensitive);
+    return f;
+  }();
+  return families;
+}
+}  // namespace
+
+int FontCount() { return static_cast<int>(FontFamilies().size()); }
+
+String Font(int index) {
+  const QStringList& f = FontFamilies();
+  if (index < 0 || index >= f.size()) return String();
+  return FromQ(f[index]);
 }
 
 }  // namespace rb

@@ -51,4 +51,9 @@ class Graphics {
   bool bold_ = false;
 };
 
+// The installed font families, sorted by name; Font(i) for i from 0 to
+// FontCount() - 1.
+int FontCount();
+String Font(int index);
+
 }  // namespace rb

@@ -1,5 +1,7 @@
 #include "framework/runtime.h"
 
+#include "framework/application.h"
+
 #include <dirent.h>
 #include <dlfcn.h>
 #include <unistd.h>
@@ -245,7 +247,7 @@ void RuntimeInit(int, char**) {
   LoadPluginsFrom(ApplicationFolderPath() + "/Plugins");
 }
 
-int RuntimeExit() { return 0; }
+int RuntimeExit() { return ApplicationExitCode(); }
 
 // Called by plugins through the resolver.
 void NotePluginVersion(int32_t version) { registry().pluginVersions.push_back(version); }

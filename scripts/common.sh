@@ -3,7 +3,7 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-image-formats-plugins
-          libgl-dev libgtest-dev findutils)
+          libgl-dev libgtest-dev findutils fonts-liberation2)
 
 install_missing() {
   local missing=()
