@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/PluginEntrypoints.h"
+#include "app/Startup.h"
 #include "framework/runtime.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +17,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   rb::RuntimeInit(argc, argv);
-  _InitPluginEntrypoints();
+  _Main();
   return rb::RuntimeExit();
 }

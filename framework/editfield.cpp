@@ -162,7 +162,14 @@ void EditField::AppendText(const String& s) {
   }
 }
 
-void EditField::_UserEdited() { exactValid_ = false; }
+void EditField::_UserEdited() {
+  if (!exactValid_) return;
+  // Margins, fonts and formats changed from code also report a change; the
+  // exact text stays valid while the characters are the same.
+  FieldWidget* w = W(this);
+  if (w && w->toPlainText() == DisplayForm(exact_)) return;
+  exactValid_ = false;
+}
 
 void EditField::SelectAll() {
   if (FieldWidget* w = W(this)) w->selectAll();

@@ -1,10 +1,19 @@
 // The framework functions that plugins reach by name through the resolver,
 // and the entries the framework registers for its own custom controls.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QImageIOHandler>
+#include <QImageReader>
+#include <QSize>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
+#include "framework/application.h"
 #include "framework/folder_item.h"
 #include "framework/memory_block.h"
 #include "framework/rbstring.h"
@@ -95,6 +104,47 @@ static REALfolderItem HostFolderItemFromParentFSRef(const void* parentRef, const
   return NewFolderItem(path + leaf);
 }
 
+// Pictures whose reader states no size are decoded to learn it, up to this
+// many bytes of file.
+constexpr off_t kMaxDecodeForSize = 64 << 20;
+
+static RBBoolean HostFolderItemPictureSize(REALfolderItem item, int32_t* width, int32_t* height) {
+  if (width) *width = 0;
+  if (height) *height = 0;
+  auto* f = dynamic_cast<FolderItem*>(AsObject(item));
+  if (!f) return 0;
+  // Opened by its bytes (a name need not be UTF-8); never blocks on a pipe.
+  int fd = open(f->Path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return 0;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) {
+    close(fd);
+    return 0;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  EnsureGuiApplication();
+  QFile file;
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    close(fd);
+    return 0;
+  }
+  // By content alone: the name plays no part.
+  QImageReader reader(&file);
+  reader.setDecideFormatFromContent(true);
+  if (!reader.canRead()) return 0;
+  QSize size = reader.size();
+  if (!size.isValid()) {
+    if (st.st_size > kMaxDecodeForSize) return 0;
+    size = reader.read().size();
+  } else if (reader.transformation() & QImageIOHandler::TransformationRotate90) {
+    size.transpose();  // shown upright, as the picture opener turns it
+  }
+  if (size.width() <= 0 || size.height() <= 0) return 0;
+  if (width) *width = size.width();
+  if (height) *height = size.height();
+  return 1;
+}
+
 // Members of the framework's own custom controls; nothing in the program
 // calls them.
 static void ControlEntryStub() {}
@@ -116,6 +166,7 @@ const std::unordered_map<std::string_view, void*>& EntryTable() {
       {"FolderItemFromFSSpec", reinterpret_cast<void*>(&HostFolderItemFromFSSpec)},
       {"REALFSSpecFromFolderItem", reinterpret_cast<void*>(&HostFSSpecFromFolderItem)},
       {"REALFolderItemFromParentFSRef", reinterpret_cast<void*>(&HostFolderItemFromParentFSRef)},
+      {"REALFolderItemPictureSize", reinterpret_cast<void*>(&HostFolderItemPictureSize)},
   };
   return table;
 }

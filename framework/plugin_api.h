@@ -130,6 +130,14 @@ typedef int32_t (*REALFSSpecFromFolderItemProc)(void* fsspec,
                                                 REALfolderItem item);
 typedef REALfolderItem (*REALFolderItemFromParentFSRefProc)(
     const void* parentRef, const void* hfsUniName);
+// Whether a folder item is a file whose content a picture reader of the
+// framework recognises and whose stated size is at least 1 x 1; width and
+// height (either may be null) receive that size, or 0. Reads the file's
+// header only, never the whole picture. Nil, a folder, a missing item and
+// unknown content answer 0.
+typedef RBBoolean (*REALFolderItemPictureSizeProc)(REALfolderItem item,
+                                                    int32_t* width,
+                                                    int32_t* height);
 
 // The one export of a plugin library.
 typedef void (*REALPluginMainProc)(REALResolver resolver);

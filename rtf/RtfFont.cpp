@@ -20,6 +20,8 @@ rb::String Native(const std::string& bytes) { return rb::String::FromBytes(bytes
 
 void RtfFont::SetInstalledFontsSource(InstalledFontsSource source) { FontsSource() = std::move(source); }
 
+bool RtfFont::HasInstalledFontsSource() { return static_cast<bool>(FontsSource()); }
+
 bool RtfFont::IsInstalled(const rb::String& fontName) {
   if (!FontsSource()) return false;
   for (const rb::String& installed : FontsSource()())

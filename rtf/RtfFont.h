@@ -37,6 +37,7 @@ class RtfFont : public rb::Object {
   // empty, so every lookup answers "System".
   using InstalledFontsSource = std::function<std::vector<rb::String>()>;
   static void SetInstalledFontsSource(InstalledFontsSource source);
+  static bool HasInstalledFontsSource();
   static bool IsInstalled(const rb::String& fontName);
 
   std::vector<rb::String> name;

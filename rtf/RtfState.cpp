@@ -1,6 +1,7 @@
 #include "rtf/RtfState.h"
 
 #include <string>
+#include <unordered_map>
 
 #include "framework/text_encoding.h"
 
@@ -46,8 +47,24 @@ int32_t CharsetEncoding(int32_t charset, int32_t current) {
   }
 }
 
+rb::String ConvertOnce(const std::string& bytes, int32_t from, int32_t to);
+
 // Converts bytes of one encoding into another; empty when no converter exists.
+// Escapes repeat the same few characters, so each conversion is made once
+// and remembered.
 rb::String Convert(const std::string& bytes, int32_t from, int32_t to) {
+  static std::unordered_map<std::string, rb::String> known;
+  std::string key(reinterpret_cast<const char*>(&from), sizeof from);
+  key.append(reinterpret_cast<const char*>(&to), sizeof to);
+  key += bytes;
+  auto it = known.find(key);
+  if (it != known.end()) return it->second;
+  rb::String result = ConvertOnce(bytes, from, to);
+  known.emplace(std::move(key), result);
+  return result;
+}
+
+rb::String ConvertOnce(const std::string& bytes, int32_t from, int32_t to) {
   rb::Ref<rb::TextEncoding> source = rb::GetTextEncoding(static_cast<uint32_t>(from), 0, 0);
   rb::Ref<rb::TextEncoding> target = rb::GetTextEncoding(static_cast<uint32_t>(to), 0, 0);
   if (!source || !target) return Nothing();

@@ -144,6 +144,25 @@ TEST_F(ControlsTest, EditFieldKeepsTheTextItIsGivenAndAppends) {
   EXPECT_EQ(q->SelStart(), 2);
 }
 
+TEST_F(ControlsTest, EditFieldLineEndsSurviveSettingsMadeAfterTheText) {
+  // A field that only ever receives AppendText, and one whose settings
+  // change after its text, still give back CR LF exactly.
+  auto f = rb::Ref<rb::EditField>::New();
+  f->AppendText("4 Requested Files\r\n\r\n");
+  f->SetMultiLine(true);
+  f->SetAlignment(2);
+  f->SetTextSize(14);
+  f->AppendText("done\r\n");
+  EXPECT_EQ(f->Text().Bytes(), "4 Requested Files\r\n\r\ndone\r\n");
+
+  // A real edit by the user makes the field's own text the text.
+  auto q = Host()->Query();
+  q->SetText("a\r\nb");
+  q->SetFocus();
+  rb::TypeTextForTesting(q, "c");
+  EXPECT_EQ(q->Text().Bytes().find('\r'), std::string::npos);
+}
+
 TEST_F(ControlsTest, EditFieldTypingRespectsLimitAndKeyDown) {
   auto w = Host();
   auto shortField = w->Control<rb::EditField>("Short");

@@ -1,0 +1,3 @@
+#include "app/App.h"
+
+rb::Ref<AppClass> App() { return rb::DynamicCast<AppClass>(rb::ApplicationObject()); }
