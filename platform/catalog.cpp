@@ -348,6 +348,18 @@ OSStatus FSSpecMakePath(const FSSpec* spec, uint8_t* path, uint32_t maxPathSize)
 OSStatus FSPathMakeFSSpec(const uint8_t* path, FSSpec* spec) {
   if (!path || !spec) return paramErr;
   return Guard([&]() -> OSStatus {
+    // An item of a folder already listed, under a name with a Mac Roman
+    // form, needs no look at the disk: the spec names it by parent and name.
+    std::string normal;
+    if (NormalizePath(reinterpret_cast<const char*>(path), &normal) && normal != "/") {
+      std::string_view parent, name;
+      SplitPath(normal, &parent, &name);
+      uint32_t parentId = FindFolder(parent);
+      if (parentId != 0 && IsValidName(name) && !NeedsInodeForSpec(name)) {
+        MakeSpec(parentId, name, 0, spec);
+        return noErr;
+      }
+    }
     PathInfo info;
     OSErr err = LocatePath(reinterpret_cast<const char*>(path), &info);
     if (err != noErr) return err;

@@ -36,6 +36,8 @@ constexpr uint32_t kRootFolderId = fsRtDirID;
 
 // Id of an absolute, normalised folder path, registering it when new.
 uint32_t RegisterFolder(std::string_view path);
+// The id of a folder already in the table, else 0.
+uint32_t FindFolder(std::string_view path);
 // Path of a folder id; null for an id that was never handed out. The string
 // lives as long as the process.
 const std::string* FolderPath(uint32_t id);

@@ -45,6 +45,12 @@ class FolderTable {
     return id;
   }
 
+  uint32_t Find(std::string_view path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = byPath_.find(path);
+    return it == byPath_.end() ? 0 : it->second;
+  }
+
   const std::string* Path(uint32_t id) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (id == 0 || id >= folders_.size()) return nullptr;
@@ -84,6 +90,11 @@ FolderTable& Table() {
 uint32_t RegisterFolder(std::string_view path) {
   if (path == "/") return kRootFolderId;
   return Table().Register(path);
+}
+
+uint32_t FindFolder(std::string_view path) {
+  if (path == "/") return kRootFolderId;
+  return Table().Find(path);
 }
 
 const std::string* FolderPath(uint32_t id) { return Table().Path(id); }
