@@ -357,9 +357,11 @@ void ProgressBar::SetValue(int v) {
 void ProgressBar::Sync() {
   auto* w = static_cast<QProgressBar*>(_Widget());
   if (!w) return;
+  // A bar with maximum 0 stands empty and still: an animated one would
+  // repaint all through a search.
   int max = maximum_ < 0 ? 0 : maximum_;
-  w->setRange(0, max);
-  w->setValue(value_ < 0 ? 0 : (value_ > max ? max : value_));
+  w->setRange(0, max > 0 ? max : 1);
+  w->setValue(max > 0 ? (value_ < 0 ? 0 : (value_ > max ? max : value_)) : 0);
 }
 
 bool ProgressBar::_SetProperty(const char* name, const PropertyValue& v) {
