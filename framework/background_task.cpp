@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <atomic>
-#include <chrono>
+#include <ctime>
 
 namespace rb {
 
@@ -16,11 +16,13 @@ std::atomic<int64_t> gProcessed{0};
 std::atomic<int64_t (*)()> gClock{nullptr};
 std::atomic<void (*)()> gProcessor{nullptr};
 
+// The coarse clock is read without a system call and costs a few
+// nanoseconds; its resolution of a few milliseconds is fine for the interval.
 inline int64_t Now() {
   if (auto clock = gClock.load(std::memory_order_relaxed)) return clock();
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+  struct timespec ts;
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+  return int64_t{ts.tv_sec} * 1'000'000'000 + ts.tv_nsec;
 }
 
 void ProcessEvents() {

@@ -131,6 +131,10 @@ EditField::EditField() : RectControl(NewWidget<FieldWidget>()) {
   FontChanged();
 }
 
+struct EditField::EditBlock {
+  QTextCursor cursor;
+};
+
 EditField::~EditField() = default;
 
 // ---- Text -----------------------------------------------------------------------------
@@ -270,43 +274,73 @@ void EditField::SetScrollPosition(int lineNo) {
 
 // ---- Selection ------------------------------------------------------------------------
 
-int EditField::SelStart() const {
-  FieldWidget* w = W(this);
-  return w ? w->textCursor().selectionStart() : 0;
-}
+// The cursor that selection and insertions use.
+struct EditFieldCursor {
+  static QTextCursor Get(const EditField* f) {
+    if (f->block_) return f->block_->cursor;
+    FieldWidget* w = W(f);
+    return w ? w->textCursor() : QTextCursor();
+  }
+  static void Set(EditField* f, const QTextCursor& c) {
+    if (f->block_) {
+      f->block_->cursor = c;
+    } else if (FieldWidget* w = W(f)) {
+      w->setTextCursor(c);
+    }
+  }
+  static QTextCharFormat Format(const EditField* f) {
+    if (f->block_) return f->block_->cursor.charFormat();
+    FieldWidget* w = W(f);
+    return w ? w->currentCharFormat() : QTextCharFormat();
+  }
+  static void SetFormat(EditField* f, const QTextCharFormat& fmt) {
+    if (f->block_) {
+      f->block_->cursor.setCharFormat(fmt);
+    } else if (FieldWidget* w = W(f)) {
+      w->setCurrentCharFormat(fmt);
+    }
+  }
+  static void MergeFormat(EditField* f, const QTextCharFormat& fmt) {
+    if (f->block_) {
+      f->block_->cursor.mergeCharFormat(fmt);
+    } else if (FieldWidget* w = W(f)) {
+      w->mergeCurrentCharFormat(fmt);
+    }
+  }
+};
+
+int EditField::SelStart() const { return EditFieldCursor::Get(this).selectionStart(); }
 
 void EditField::SetSelStart(int pos) {
   FieldWidget* w = W(this);
   if (!w) return;
-  QTextCursor c = w->textCursor();
+  QTextCursor c = EditFieldCursor::Get(this);
   int end = static_cast<int>(w->document()->characterCount()) - 1;
   c.setPosition(pos < 0 ? 0 : (pos > end ? end : pos));
-  w->setTextCursor(c);
+  EditFieldCursor::Set(this, c);
 }
 
 int EditField::SelLength() const {
-  FieldWidget* w = W(this);
-  if (!w) return 0;
-  QTextCursor c = w->textCursor();
+  QTextCursor c = EditFieldCursor::Get(this);
   return c.selectionEnd() - c.selectionStart();
 }
 
 void EditField::SetSelLength(int n) {
   FieldWidget* w = W(this);
   if (!w) return;
-  QTextCursor c = w->textCursor();
+  QTextCursor c = EditFieldCursor::Get(this);
   int start = c.selectionStart();
   int end = static_cast<int>(w->document()->characterCount()) - 1;
   int stop = start + (n < 0 ? 0 : n);
   c.setPosition(start);
   c.setPosition(stop > end ? end : stop, QTextCursor::KeepAnchor);
-  w->setTextCursor(c);
+  EditFieldCursor::Set(this, c);
 }
 
 String EditField::SelText() const {
   FieldWidget* w = W(this);
   if (!w) return String();
-  QString t = w->textCursor().selectedText();
+  QString t = EditFieldCursor::Get(this).selectedText();
   t.replace(QChar::ParagraphSeparator, QChar('\n'));
   return FromQ(t);
 }
@@ -315,34 +349,41 @@ void EditField::SetSelText(const String& s) {
   FieldWidget* w = W(this);
   if (!w) return;
   ++updating_;
-  QTextCursor c = w->textCursor();
-  QTextCharFormat f = w->currentCharFormat();
+  QTextCursor c = EditFieldCursor::Get(this);
+  QTextCharFormat f = EditFieldCursor::Format(this);
   c.insertText(DisplayForm(s), f);
-  w->setTextCursor(c);
-  w->setCurrentCharFormat(f);
+  EditFieldCursor::Set(this, c);
+  EditFieldCursor::SetFormat(this, f);
   --updating_;
   exactValid_ = false;
 }
 
 void EditField::BeginEditBlock() {
   FieldWidget* w = W(this);
-  if (w && editBlocks_++ == 0) QTextCursor(w->document()).beginEditBlock();
+  if (!w || editBlocks_++ > 0) return;
+  block_ = std::make_unique<EditBlock>(EditBlock{w->textCursor()});
+  block_->cursor.beginEditBlock();
 }
 
 void EditField::EndEditBlock() {
   FieldWidget* w = W(this);
-  if (w && editBlocks_ > 0 && --editBlocks_ == 0) QTextCursor(w->document()).endEditBlock();
+  if (!w || editBlocks_ == 0 || --editBlocks_ > 0) return;
+  QTextCursor c = block_->cursor;
+  block_.reset();
+  ++updating_;
+  c.endEditBlock();
+  QTextCharFormat f = c.charFormat();
+  w->setTextCursor(c);
+  w->setCurrentCharFormat(f);
+  --updating_;
 }
 
 // ---- Selection styles ---------------------------------------------------------------------
 
 namespace {
-void Merge(EditField* f, const QTextCharFormat& fmt) {
-  if (FieldWidget* w = W(f)) w->mergeCurrentCharFormat(fmt);
-}
+void Merge(EditField* f, const QTextCharFormat& fmt) { EditFieldCursor::MergeFormat(f, fmt); }
 QTextCharFormat Current(const EditField* f) {
-  FieldWidget* w = W(f);
-  return w ? w->currentCharFormat() : QTextCharFormat();
+  return EditFieldCursor::Format(f);
 }
 }  // namespace
 
@@ -465,7 +506,7 @@ void EditField::SetSelCondense(bool v) {
 int EditField::SelAlignment() const {
   FieldWidget* w = W(this);
   if (!w) return 0;
-  QTextBlockFormat b = w->textCursor().blockFormat();
+  QTextBlockFormat b = EditFieldCursor::Get(this).blockFormat();
   if (b.hasProperty(kAlignment)) return b.intProperty(kAlignment);
   Qt::Alignment a = b.alignment();
   if (a & Qt::AlignHCenter) return 2;
@@ -479,11 +520,11 @@ void EditField::SetSelAlignment(int a) {
   QTextBlockFormat b;
   b.setAlignment(a == 2 ? Qt::AlignHCenter : a == 3 ? Qt::AlignRight : Qt::AlignLeft);
   b.setProperty(kAlignment, a);
-  QTextCursor c = w->textCursor();
-  QTextCharFormat keep = w->currentCharFormat();
+  QTextCursor c = EditFieldCursor::Get(this);
+  QTextCharFormat keep = EditFieldCursor::Format(this);
   c.mergeBlockFormat(b);
-  w->setTextCursor(c);
-  w->setCurrentCharFormat(keep);
+  EditFieldCursor::Set(this, c);
+  EditFieldCursor::SetFormat(this, keep);
 }
 
 // ---- Events and properties ----------------------------------------------------------------

@@ -1,6 +1,8 @@
 // Text field: one or several lines, plain or styled.
 #pragma once
 
+#include <memory>
+
 #include <string>
 
 #include "framework/control.h"
@@ -106,6 +108,11 @@ class EditField : public RectControl {
   bool exactValid_ = true;
   int updating_ = 0;
   int editBlocks_ = 0;
+  // While an edit block lasts, selection and insertions go through a cursor
+  // of the field's own; the widget's cursor follows at the end of the block.
+  struct EditBlock;
+  std::unique_ptr<EditBlock> block_;
+  friend struct EditFieldCursor;
   bool multiLine_ = false, readOnly_ = false, styled_ = false, password_ = false;
   bool acceptTabs_ = false, border_ = true, scrollV_ = false, scrollH_ = false;
   int limit_ = 0;
