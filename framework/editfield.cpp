@@ -192,7 +192,11 @@ void EditField::SetMultiLine(bool v) {
 
 void EditField::SetReadOnly(bool v) {
   readOnly_ = v;
-  if (FieldWidget* w = W(this)) w->setReadOnly(v);
+  if (FieldWidget* w = W(this)) {
+    w->setReadOnly(v);
+    // Nothing to undo in a field the user cannot edit.
+    w->document()->setUndoRedoEnabled(!v);
+  }
 }
 
 void EditField::SetAcceptTabs(bool v) {
@@ -373,7 +377,10 @@ void EditField::EndEditBlock() {
   ++updating_;
   c.endEditBlock();
   QTextCharFormat f = c.charFormat();
-  w->setTextCursor(c);
+  // The widget's cursor moved along with insertions at its place; setting it
+  // again would lay the whole text out at once to show the insertion point.
+  QTextCursor now = w->textCursor();
+  if (now.position() != c.position() || now.anchor() != c.anchor()) w->setTextCursor(c);
   w->setCurrentCharFormat(f);
   --updating_;
 }

@@ -28,6 +28,13 @@ class BinaryStream : public Object {
 
   // Up to count bytes from the position, untagged; fewer at the end.
   String Read(int count);
+  // The next byte (0 to 255), or -1 at the end: Read(1) without a string.
+  int ReadByte() {
+    if (!dirty_ && pos_ >= bufStart_ && pos_ < bufStart_ + static_cast<int64_t>(bufLen_))
+      return static_cast<unsigned char>(buf_[static_cast<size_t>(pos_++ - bufStart_)]);
+    const String r = Read(1);
+    return r.Bytes().empty() ? -1 : static_cast<unsigned char>(r.Bytes()[0]);
+  }
   // True when the position is at (or past) the end of the file.
   bool EOF() { return EndOfFile(); }
   bool EndOfFile();

@@ -11,12 +11,7 @@ namespace RtfModule {
 namespace {
 
 // Next byte, or -1 at the end of the stream.
-int ReadByte(rb::BinaryStream& s) {
-  if (s.EOF()) return -1;
-  const rb::String c = s.Read(1);
-  const std::string& b = c.Bytes();
-  return b.empty() ? -1 : static_cast<unsigned char>(b[0]);
-}
+int ReadByte(rb::BinaryStream& s) { return s.ReadByte(); }
 
 void StepBack(rb::BinaryStream& s) { s.SetPosition(s.Position() - 1); }
 

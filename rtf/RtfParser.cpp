@@ -173,14 +173,14 @@ void RtfParser::Parse(const rb::Ref<rb::BinaryStream>& stream, RtfTarget* target
   rb::String cmd;
   int32_t param = 0;
   while (!in.EOF()) {
-    const std::string ch = in.Read(1).Bytes();
-    if (ch.empty()) break;
+    const int next = in.ReadByte();
+    if (next < 0) break;
     if (UserCancelled()) break;
     if (progress && step > 0) {
       const int64_t pos = in.Position();
       if (pos % step == 0) progress->SetValue(RtfModule::RtfToInt32(static_cast<double>(pos / step)));
     }
-    const unsigned char c = static_cast<unsigned char>(ch[0]);
+    const unsigned char c = static_cast<unsigned char>(next);
     bool end = false;
     switch (c) {
       case '{':

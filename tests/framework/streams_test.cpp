@@ -65,6 +65,32 @@ TEST(BinaryStream, ByteAtATimeAcrossTheBuffer) {
   EXPECT_EQ(ReadFile(tmp / "f.bin"), data);
 }
 
+TEST(BinaryStream, ReadByteMatchesReadOfOne) {
+  TempDir tmp;
+  const std::string data = Pattern(2 * 65536 + 3);
+  WriteFile(tmp / "f.bin", data);
+  Ref<BinaryStream> in = Item(tmp / "f.bin")->OpenAsBinaryFile(false);
+  ASSERT_TRUE(in);
+  std::string got;
+  for (int b = in->ReadByte(); b >= 0; b = in->ReadByte()) {
+    got += static_cast<char>(b);
+    if (in->Position() == 65537) {
+      in->SetPosition(in->Position() - 1);
+      EXPECT_EQ(in->ReadByte(), static_cast<unsigned char>(data[65536]));
+    }
+  }
+  EXPECT_EQ(got, data);
+  EXPECT_EQ(in->ReadByte(), -1);
+  // A byte written through the stream is read back.
+  Ref<BinaryStream> rw = Item(tmp / "f.bin")->OpenAsBinaryFile(true);
+  ASSERT_TRUE(rw);
+  EXPECT_EQ(rw->ReadByte(), static_cast<unsigned char>(data[0]));
+  rw->SetPosition(1);
+  rw->Write(String("Z"));
+  rw->SetPosition(1);
+  EXPECT_EQ(rw->ReadByte(), 'Z');
+}
+
 TEST(BinaryStream, WritesAtThePositionAndReadsThemBack) {
   TempDir tmp;
   Ref<FolderItem> file = Item(tmp / "w.bin");
