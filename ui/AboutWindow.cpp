@@ -1,34 +1,26 @@
 #include "ui/AboutWindow.h"
 
 #include "framework/controls.h"
+#include "ui/LayoutDefaults.h"
 #include "ui/Pictures.h"
 #include "ui/TitleTexts.h"
 
 rb::Ref<AboutWindowClass> AboutWindow() { return rb::ImplicitWindow<AboutWindowClass>("AboutWindow"); }
 
 void AboutWindowClass::Layout() {
+  layout::ApplyEveryWindowDefaults(*this);
   _ApplyProperties({{"Title", "Skerrow!!"},
                     {"Width", 467},
                     {"Height", 299},
                     {"MinWidth", 64},
                     {"MinHeight", 64},
-                    {"MaxWidth", 32000},
-                    {"MaxHeight", 32000},
                     {"Frame", 2},
-                    {"Placement", 0},
-                    {"Visible", true},
                     {"Resizeable", false},
                     {"CloseButton", true},
                     {"MaximizeButton", false},
                     {"MinimizeButton", true},
-                    {"MenuBarVisible", true},
-                    {"FullScreen", false},
-                    {"Composite", false},
-                    {"LiveResize", false},
                     {"HasBackColor", false},
-                    {"BackColor", 0xDADADA},
-                    {"BalloonHelp", ""},
-                    {"MacProcId", 0}});
+                    {"BackColor", 0xDADADA}});
 }
 
 void AboutWindowClass::CreateControls() { _CreateControls0(); }

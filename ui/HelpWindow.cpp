@@ -3,33 +3,25 @@
 #include "framework/controls.h"
 #include "framework/editfield.h"
 #include "rtf/RtfEditField.h"
+#include "ui/LayoutDefaults.h"
 #include "ui/Pictures.h"
 
 rb::Ref<HelpWindowClass> HelpWindow() { return rb::ImplicitWindow<HelpWindowClass>("HelpWindow"); }
 
 void HelpWindowClass::Layout() {
+  layout::ApplyEveryWindowDefaults(*this);
   _ApplyProperties({{"Title", ""},
                     {"Width", 653},
                     {"Height", 462},
                     {"MinWidth", 653},
                     {"MinHeight", 333},
-                    {"MaxWidth", 32000},
-                    {"MaxHeight", 32000},
                     {"Frame", 3},
-                    {"Placement", 0},
-                    {"Visible", true},
                     {"Resizeable", false},
                     {"CloseButton", true},
                     {"MaximizeButton", false},
                     {"MinimizeButton", true},
-                    {"MenuBarVisible", true},
-                    {"FullScreen", false},
-                    {"Composite", false},
-                    {"LiveResize", false},
                     {"HasBackColor", false},
-                    {"BackColor", 0xFFFFFF},
-                    {"BalloonHelp", ""},
-                    {"MacProcId", 0}});
+                    {"BackColor", 0xFFFFFF}});
 }
 
 void HelpWindowClass::CreateControls() { _CreateControls0(); }

@@ -1,4 +1,5 @@
 #include "ui/PreviewWindow.h"
+#include "ui/LayoutDefaults.h"
 
 #include <limits>
 
@@ -22,28 +23,19 @@ rb::Ref<PreviewWindowClass> PreviewWindow() {
 }
 
 void PreviewWindowClass::Layout() {
+  layout::ApplyEveryWindowDefaults(*this);
   _ApplyProperties({{"Title", "Untitled"},
                     {"Width", 300},
                     {"Height", 300},
                     {"MinWidth", 64},
                     {"MinHeight", 64},
-                    {"MaxWidth", 32000},
-                    {"MaxHeight", 32000},
                     {"Frame", rb::Window::FrameFloating},
-                    {"Placement", 0},
-                    {"Visible", true},
                     {"CloseButton", false},
                     {"Resizeable", false},
                     {"MaximizeButton", false},
                     {"MinimizeButton", false},
-                    {"MenuBarVisible", true},
-                    {"FullScreen", false},
-                    {"Composite", false},
-                    {"LiveResize", false},
                     {"HasBackColor", false},
-                    {"BackColor", 0xFFFFFF},
-                    {"BalloonHelp", ""},
-                    {"MacProcId", 0}});
+                    {"BackColor", 0xFFFFFF}});
 }
 
 void PreviewWindowClass::Event_Paint(rb::Graphics& g) {

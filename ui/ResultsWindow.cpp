@@ -9,6 +9,7 @@
 #include "framework/screen.h"
 #include "ui/AboutWindow.h"
 #include "ui/HelpLoader.h"
+#include "ui/LayoutDefaults.h"
 #include "ui/MenuBar1.h"
 #include "ui/MenuNodes.h"
 #include "ui/PreviewWindow.h"
@@ -19,28 +20,19 @@ rb::Ref<ResultsWindowClass> ResultsWindow() { return rb::ImplicitWindow<ResultsW
 
 void ResultsWindowClass::Layout() {
   SetMenuBar(MenuBar1());
+  layout::ApplyEveryWindowDefaults(*this);
   _ApplyProperties({{"Title", "Search Results"},
                     {"Width", 702},
                     {"Height", 412},
                     {"MinWidth", 702},
                     {"MinHeight", 412},
-                    {"MaxWidth", 32000},
-                    {"MaxHeight", 32000},
                     {"Frame", rb::Window::FrameDocument},
-                    {"Placement", 0},
-                    {"Visible", true},
                     {"Resizeable", true},
                     {"CloseButton", true},
                     {"MaximizeButton", true},
                     {"MinimizeButton", true},
-                    {"MenuBarVisible", true},
-                    {"FullScreen", false},
-                    {"Composite", false},
-                    {"LiveResize", false},
                     {"HasBackColor", false},
-                    {"BackColor", 0xFFFFFF},
-                    {"BalloonHelp", ""},
-                    {"MacProcId", 0}});
+                    {"BackColor", 0xFFFFFF}});
 }
 
 void ResultsWindowClass::CreateControls() { _CreateControls0(); }

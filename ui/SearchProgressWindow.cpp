@@ -2,6 +2,7 @@
 
 #include "framework/controls.h"
 #include "framework/screen.h"
+#include "ui/LayoutDefaults.h"
 #include "ui/SearchWindow.h"
 
 rb::Ref<SearchProgressWindowClass> SearchProgressWindow() {
@@ -9,28 +10,19 @@ rb::Ref<SearchProgressWindowClass> SearchProgressWindow() {
 }
 
 void SearchProgressWindowClass::Layout() {
+  layout::ApplyEveryWindowDefaults(*this);
   _ApplyProperties({{"Title", ""},
                     {"Width", 424},
                     {"Height", 92},
                     {"MinWidth", 64},
                     {"MinHeight", 64},
-                    {"MaxWidth", 32000},
-                    {"MaxHeight", 32000},
                     {"Frame", rb::Window::FrameMovableModal},
-                    {"Placement", 0},
-                    {"Visible", true},
                     {"Resizeable", true},
                     {"CloseButton", true},
                     {"MaximizeButton", true},
                     {"MinimizeButton", true},
-                    {"MenuBarVisible", true},
-                    {"FullScreen", false},
-                    {"Composite", false},
-                    {"LiveResize", false},
                     {"HasBackColor", false},
-                    {"BackColor", 0xFFFFFF},
-                    {"BalloonHelp", ""},
-                    {"MacProcId", 0}});
+                    {"BackColor", 0xFFFFFF}});
 }
 
 void SearchProgressWindowClass::CreateControls() { _CreateControls0(); }

@@ -12,6 +12,7 @@
 #include "framework/dialogs.h"
 #include "framework/screen.h"
 #include "ui/HelpLoader.h"
+#include "ui/LayoutDefaults.h"
 #include "ui/SearchProgressWindow.h"
 #include "ui/StatisticsWindow.h"
 
@@ -19,28 +20,19 @@ rb::Ref<SearchWindowClass> SearchWindow() { return rb::ImplicitWindow<SearchWind
 
 void SearchWindowClass::Layout() {
   SetMenuBar(MenuBar1());
+  layout::ApplyEveryWindowDefaults(*this);
   _ApplyProperties({{"Title", "Skerrow! Batch File Search"},
                     {"Width", 702},
                     {"Height", 493},
                     {"MinWidth", 702},
                     {"MinHeight", 412},
-                    {"MaxWidth", 32000},
-                    {"MaxHeight", 32000},
                     {"Frame", 0},
-                    {"Placement", 0},
-                    {"Visible", true},
                     {"Resizeable", false},
                     {"CloseButton", true},
                     {"MaximizeButton", false},
                     {"MinimizeButton", true},
-                    {"MenuBarVisible", true},
-                    {"FullScreen", false},
-                    {"Composite", false},
-                    {"LiveResize", false},
                     {"HasBackColor", false},
-                    {"BackColor", 0xFFFFFF},
-                    {"BalloonHelp", ""},
-                    {"MacProcId", 0}});
+                    {"BackColor", 0xFFFFFF}});
 }
 
 void SearchWindowClass::CreateControls() { _CreateControls0(); }

@@ -2,6 +2,7 @@
 
 #include "framework/controls.h"
 #include "framework/screen.h"
+#include "ui/LayoutDefaults.h"
 #include "ui/Pictures.h"
 #include "ui/SearchWindow.h"
 #include "ui/SplashTimer.h"
@@ -10,28 +11,19 @@
 rb::Ref<SplashWindowClass> SplashWindow() { return rb::ImplicitWindow<SplashWindowClass>("SplashWindow"); }
 
 void SplashWindowClass::Layout() {
+  layout::ApplyEveryWindowDefaults(*this);
   _ApplyProperties({{"Title", "Skerrow!!"},
                     {"Width", 467},
                     {"Height", 238},
                     {"MinWidth", 64},
                     {"MinHeight", 64},
-                    {"MaxWidth", 32000},
-                    {"MaxHeight", 32000},
                     {"Frame", 2},
-                    {"Placement", 0},
-                    {"Visible", true},
                     {"Resizeable", false},
                     {"CloseButton", true},
                     {"MaximizeButton", false},
                     {"MinimizeButton", true},
-                    {"MenuBarVisible", true},
-                    {"FullScreen", false},
-                    {"Composite", false},
-                    {"LiveResize", false},
                     {"HasBackColor", false},
-                    {"BackColor", 0xDADADA},
-                    {"BalloonHelp", ""},
-                    {"MacProcId", 0}});
+                    {"BackColor", 0xDADADA}});
 }
 
 void SplashWindowClass::CreateControls() { _CreateControls0(); }

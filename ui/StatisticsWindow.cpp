@@ -3,6 +3,7 @@
 #include "framework/application.h"
 #include "framework/editfield.h"
 #include "framework/screen.h"
+#include "ui/LayoutDefaults.h"
 #include "ui/MenuBar1.h"
 #include "ui/MenuBar2.h"
 #include "ui/MenuNodes.h"
@@ -13,28 +14,19 @@ rb::Ref<StatisticsWindowClass> StatisticsWindow() {
 
 void StatisticsWindowClass::Layout() {
   SetMenuBar(MenuBar2());
+  layout::ApplyEveryWindowDefaults(*this);
   _ApplyProperties({{"Title", "Statistics"},
                     {"Width", 300},
                     {"Height", 300},
                     {"MinWidth", 64},
                     {"MinHeight", 64},
-                    {"MaxWidth", 32000},
-                    {"MaxHeight", 32000},
                     {"Frame", rb::Window::FrameDocument},
-                    {"Placement", 0},
-                    {"Visible", true},
                     {"Resizeable", false},
                     {"CloseButton", true},
                     {"MaximizeButton", false},
                     {"MinimizeButton", true},
-                    {"MenuBarVisible", true},
-                    {"FullScreen", false},
-                    {"Composite", false},
-                    {"LiveResize", false},
                     {"HasBackColor", false},
-                    {"BackColor", 0xFFFFFF},
-                    {"BalloonHelp", ""},
-                    {"MacProcId", 0}});
+                    {"BackColor", 0xFFFFFF}});
 }
 
 void StatisticsWindowClass::CreateControls() { _CreateControls0(); }
