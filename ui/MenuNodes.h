@@ -40,4 +40,45 @@ rb::Ref<T> ItemOf(const rb::Window& window, const char* name) {
   return rb::DynamicCast<T>(bar->_Lookup(name));
 }
 
+
+// The menu-item accessors of a window that installs MenuBar1 or MenuBar2:
+// each looks its own name up in the window's menu bar (ItemOf).
+template <class W>
+class MenuItemAccessors {
+ public:
+  rb::Ref<rb::MenuItem> HelpMenu() const { return Item("HelpMenu"); }
+  rb::Ref<rb::MenuItem> Help() const { return Item("Help"); }
+  rb::Ref<rb::AppleMenuItem> EditAbout() const { return Item<rb::AppleMenuItem>("EditAbout"); }
+  rb::Ref<rb::MenuItem> EditMenu() const { return Item("EditMenu"); }
+  rb::Ref<rb::MenuItem> EditClear() const { return Item("EditClear"); }
+  rb::Ref<rb::MenuItem> EditSelectAll() const { return Item("EditSelectAll"); }
+  rb::Ref<rb::MenuItem> EditPaste() const { return Item("EditPaste"); }
+  rb::Ref<rb::MenuItem> EditCopy() const { return Item("EditCopy"); }
+  rb::Ref<rb::MenuItem> EditCut() const { return Item("EditCut"); }
+  rb::Ref<rb::MenuItem> UntitledMenu0() const { return Item("UntitledMenu0"); }
+  rb::Ref<rb::MenuItem> EditUndo() const { return Item("EditUndo"); }
+  // No bar builds this node: always nil.
+  rb::Ref<rb::MenuItem> UntitledMenu1() const { return Item("UntitledMenu1"); }
+  rb::Ref<rb::MenuItem> FileMenu() const { return Item("FileMenu"); }
+  rb::Ref<rb::QuitMenuItem> FileQuit() const { return Item<rb::QuitMenuItem>("FileQuit"); }
+  rb::Ref<rb::MenuItem> FileDesination() const { return Item("FileDesination"); }
+  rb::Ref<rb::MenuItem> FileOpenSearch() const { return Item("FileOpenSearch"); }
+
+ protected:
+  template <class T = rb::MenuItem>
+  rb::Ref<T> Item(const char* name) const {
+    return ItemOf<T>(static_cast<const W&>(*this), name);
+  }
+};
+
+// The accessors of the View menu, for the windows whose bar has one.
+template <class W>
+class ViewMenuAccessors {
+ public:
+  rb::Ref<rb::MenuItem> ViewMenu() const { return ItemOf(static_cast<const W&>(*this), "ViewMenu"); }
+  rb::Ref<rb::MenuItem> ViewStatisticsWindow() const {
+    return ItemOf(static_cast<const W&>(*this), "ViewStatisticsWindow");
+  }
+};
+
 }  // namespace menunodes

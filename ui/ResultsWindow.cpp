@@ -178,40 +178,6 @@ void ResultsWindowClass::cancelbtn_Action() {
   SearchWindow()->Show();
 }
 
-rb::Ref<rb::MenuItem> ResultsWindowClass::HelpMenu() const { return menunodes::ItemOf(*this, "HelpMenu"); }
-rb::Ref<rb::MenuItem> ResultsWindowClass::Help() const { return menunodes::ItemOf(*this, "Help"); }
-rb::Ref<rb::AppleMenuItem> ResultsWindowClass::EditAbout() const {
-  return menunodes::ItemOf<rb::AppleMenuItem>(*this, "EditAbout");
-}
-rb::Ref<rb::MenuItem> ResultsWindowClass::ViewMenu() const { return menunodes::ItemOf(*this, "ViewMenu"); }
-rb::Ref<rb::MenuItem> ResultsWindowClass::ViewStatisticsWindow() const {
-  return menunodes::ItemOf(*this, "ViewStatisticsWindow");
-}
-rb::Ref<rb::MenuItem> ResultsWindowClass::EditMenu() const { return menunodes::ItemOf(*this, "EditMenu"); }
-rb::Ref<rb::MenuItem> ResultsWindowClass::EditClear() const { return menunodes::ItemOf(*this, "EditClear"); }
-rb::Ref<rb::MenuItem> ResultsWindowClass::EditSelectAll() const {
-  return menunodes::ItemOf(*this, "EditSelectAll");
-}
-rb::Ref<rb::MenuItem> ResultsWindowClass::EditPaste() const { return menunodes::ItemOf(*this, "EditPaste"); }
-rb::Ref<rb::MenuItem> ResultsWindowClass::EditCopy() const { return menunodes::ItemOf(*this, "EditCopy"); }
-rb::Ref<rb::MenuItem> ResultsWindowClass::EditCut() const { return menunodes::ItemOf(*this, "EditCut"); }
-rb::Ref<rb::MenuItem> ResultsWindowClass::UntitledMenu0() const {
-  return menunodes::ItemOf(*this, "UntitledMenu0");
-}
-rb::Ref<rb::MenuItem> ResultsWindowClass::EditUndo() const { return menunodes::ItemOf(*this, "EditUndo"); }
-rb::Ref<rb::MenuItem> ResultsWindowClass::UntitledMenu1() const {
-  return menunodes::ItemOf(*this, "UntitledMenu1");
-}
-rb::Ref<rb::MenuItem> ResultsWindowClass::FileMenu() const { return menunodes::ItemOf(*this, "FileMenu"); }
-rb::Ref<rb::QuitMenuItem> ResultsWindowClass::FileQuit() const {
-  return menunodes::ItemOf<rb::QuitMenuItem>(*this, "FileQuit");
-}
-rb::Ref<rb::MenuItem> ResultsWindowClass::FileDesination() const {
-  return menunodes::ItemOf(*this, "FileDesination");
-}
-rb::Ref<rb::MenuItem> ResultsWindowClass::FileOpenSearch() const {
-  return menunodes::ItemOf(*this, "FileOpenSearch");
-}
 
 void ResultsWindowClass::Event_Close() {}
 

@@ -2,12 +2,16 @@
 // name, the absolute path), "Archive Files" and "Cancel".
 #pragma once
 
+#include "ui/MenuNodes.h"
+
 #include "framework/folder_item.h"
 #include "framework/graphics.h"
 #include "framework/menu.h"
 #include "framework/window.h"
 
-class ResultsWindowClass : public rb::Window {
+class ResultsWindowClass : public rb::Window,
+                          public menunodes::MenuItemAccessors<ResultsWindowClass>,
+                          public menunodes::ViewMenuAccessors<ResultsWindowClass> {
  public:
   // Creation steps.
   void Layout() override;
@@ -28,26 +32,6 @@ class ResultsWindowClass : public rb::Window {
   // brings the search window back; the rows stay.
   void cancelbtn_Action();
 
-  // Menu-item accessors: the item of that name in the window's menu bar
-  // (MenuBar1), nil when the bar has none.
-  rb::Ref<rb::MenuItem> HelpMenu() const;
-  rb::Ref<rb::MenuItem> Help() const;
-  rb::Ref<rb::AppleMenuItem> EditAbout() const;
-  rb::Ref<rb::MenuItem> ViewMenu() const;
-  rb::Ref<rb::MenuItem> ViewStatisticsWindow() const;
-  rb::Ref<rb::MenuItem> EditMenu() const;
-  rb::Ref<rb::MenuItem> EditClear() const;
-  rb::Ref<rb::MenuItem> EditSelectAll() const;
-  rb::Ref<rb::MenuItem> EditPaste() const;
-  rb::Ref<rb::MenuItem> EditCopy() const;
-  rb::Ref<rb::MenuItem> EditCut() const;
-  rb::Ref<rb::MenuItem> UntitledMenu0() const;
-  rb::Ref<rb::MenuItem> EditUndo() const;
-  rb::Ref<rb::MenuItem> UntitledMenu1() const;
-  rb::Ref<rb::MenuItem> FileMenu() const;
-  rb::Ref<rb::QuitMenuItem> FileQuit() const;
-  rb::Ref<rb::MenuItem> FileDesination() const;
-  rb::Ref<rb::MenuItem> FileOpenSearch() const;
 
   // Closing runs no code of its own.
   void Event_Close() override;

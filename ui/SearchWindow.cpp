@@ -438,31 +438,3 @@ bool SearchWindowClass::_Help_Action() { return HelpLoader::HelpAction(); }
 
 void SearchWindowClass::parseRTF(const rb::Ref<rb::FolderItem>& file) { HelpLoader::ParseRTF(file); }
 
-// ---- Menu-item accessors ----
-
-using menunodes::ItemOf;
-
-rb::Ref<rb::MenuItem> SearchWindowClass::HelpMenu() const { return ItemOf(*this, "HelpMenu"); }
-rb::Ref<rb::MenuItem> SearchWindowClass::Help() const { return ItemOf(*this, "Help"); }
-rb::Ref<rb::AppleMenuItem> SearchWindowClass::EditAbout() const {
-  return ItemOf<rb::AppleMenuItem>(*this, "EditAbout");
-}
-rb::Ref<rb::MenuItem> SearchWindowClass::ViewMenu() const { return ItemOf(*this, "ViewMenu"); }
-rb::Ref<rb::MenuItem> SearchWindowClass::ViewStatisticsWindow() const {
-  return ItemOf(*this, "ViewStatisticsWindow");
-}
-rb::Ref<rb::MenuItem> SearchWindowClass::EditMenu() const { return ItemOf(*this, "EditMenu"); }
-rb::Ref<rb::MenuItem> SearchWindowClass::EditClear() const { return ItemOf(*this, "EditClear"); }
-rb::Ref<rb::MenuItem> SearchWindowClass::EditSelectAll() const { return ItemOf(*this, "EditSelectAll"); }
-rb::Ref<rb::MenuItem> SearchWindowClass::EditPaste() const { return ItemOf(*this, "EditPaste"); }
-rb::Ref<rb::MenuItem> SearchWindowClass::EditCopy() const { return ItemOf(*this, "EditCopy"); }
-rb::Ref<rb::MenuItem> SearchWindowClass::EditCut() const { return ItemOf(*this, "EditCut"); }
-rb::Ref<rb::MenuItem> SearchWindowClass::UntitledMenu0() const { return ItemOf(*this, "UntitledMenu0"); }
-rb::Ref<rb::MenuItem> SearchWindowClass::EditUndo() const { return ItemOf(*this, "EditUndo"); }
-rb::Ref<rb::MenuItem> SearchWindowClass::UntitledMenu1() const { return ItemOf(*this, "UntitledMenu1"); }
-rb::Ref<rb::MenuItem> SearchWindowClass::FileMenu() const { return ItemOf(*this, "FileMenu"); }
-rb::Ref<rb::QuitMenuItem> SearchWindowClass::FileQuit() const {
-  return ItemOf<rb::QuitMenuItem>(*this, "FileQuit");
-}
-rb::Ref<rb::MenuItem> SearchWindowClass::FileDesination() const { return ItemOf(*this, "FileDesination"); }
-rb::Ref<rb::MenuItem> SearchWindowClass::FileOpenSearch() const { return ItemOf(*this, "FileOpenSearch"); }

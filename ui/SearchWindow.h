@@ -2,12 +2,16 @@
 // destination, the query and the Search button.
 #pragma once
 
+#include "ui/MenuNodes.h"
+
 #include "framework/dragitem.h"
 #include "framework/folder_item.h"
 #include "framework/menu.h"
 #include "framework/window.h"
 
-class SearchWindowClass : public rb::Window {
+class SearchWindowClass : public rb::Window,
+                          public menunodes::MenuItemAccessors<SearchWindowClass>,
+                          public menunodes::ViewMenuAccessors<SearchWindowClass> {
  public:
   // The folder or volume to search; nil until the user names one.
   rb::Ref<rb::FolderItem> SearchFolder;
@@ -46,26 +50,6 @@ class SearchWindowClass : public rb::Window {
   // Closing the search window quits the program.
   void Event_Close() override;
 
-  // Menu-item accessors: the item of that name in the window's menu bar,
-  // nil when the bar has none.
-  rb::Ref<rb::MenuItem> HelpMenu() const;
-  rb::Ref<rb::MenuItem> Help() const;
-  rb::Ref<rb::AppleMenuItem> EditAbout() const;
-  rb::Ref<rb::MenuItem> ViewMenu() const;
-  rb::Ref<rb::MenuItem> ViewStatisticsWindow() const;
-  rb::Ref<rb::MenuItem> EditMenu() const;
-  rb::Ref<rb::MenuItem> EditClear() const;
-  rb::Ref<rb::MenuItem> EditSelectAll() const;
-  rb::Ref<rb::MenuItem> EditPaste() const;
-  rb::Ref<rb::MenuItem> EditCopy() const;
-  rb::Ref<rb::MenuItem> EditCut() const;
-  rb::Ref<rb::MenuItem> UntitledMenu0() const;
-  rb::Ref<rb::MenuItem> EditUndo() const;
-  rb::Ref<rb::MenuItem> UntitledMenu1() const;
-  rb::Ref<rb::MenuItem> FileMenu() const;
-  rb::Ref<rb::QuitMenuItem> FileQuit() const;
-  rb::Ref<rb::MenuItem> FileDesination() const;
-  rb::Ref<rb::MenuItem> FileOpenSearch() const;
 
   // Menu handlers; each answers false.
   bool _FileOpenSearch_Action();

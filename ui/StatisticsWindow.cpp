@@ -99,36 +99,6 @@ void SetViewCaption(const char* text) {
 
 void StatisticsWindowClass::statfield_GotFocus() { SetViewCaption("Hide Statistics"); }
 
-rb::Ref<rb::MenuItem> StatisticsWindowClass::HelpMenu() const { return menunodes::ItemOf(*this, "HelpMenu"); }
-rb::Ref<rb::MenuItem> StatisticsWindowClass::Help() const { return menunodes::ItemOf(*this, "Help"); }
-rb::Ref<rb::AppleMenuItem> StatisticsWindowClass::EditAbout() const {
-  return menunodes::ItemOf<rb::AppleMenuItem>(*this, "EditAbout");
-}
-rb::Ref<rb::MenuItem> StatisticsWindowClass::EditMenu() const { return menunodes::ItemOf(*this, "EditMenu"); }
-rb::Ref<rb::MenuItem> StatisticsWindowClass::EditClear() const { return menunodes::ItemOf(*this, "EditClear"); }
-rb::Ref<rb::MenuItem> StatisticsWindowClass::EditSelectAll() const {
-  return menunodes::ItemOf(*this, "EditSelectAll");
-}
-rb::Ref<rb::MenuItem> StatisticsWindowClass::EditPaste() const { return menunodes::ItemOf(*this, "EditPaste"); }
-rb::Ref<rb::MenuItem> StatisticsWindowClass::EditCopy() const { return menunodes::ItemOf(*this, "EditCopy"); }
-rb::Ref<rb::MenuItem> StatisticsWindowClass::EditCut() const { return menunodes::ItemOf(*this, "EditCut"); }
-rb::Ref<rb::MenuItem> StatisticsWindowClass::UntitledMenu0() const {
-  return menunodes::ItemOf(*this, "UntitledMenu0");
-}
-rb::Ref<rb::MenuItem> StatisticsWindowClass::EditUndo() const { return menunodes::ItemOf(*this, "EditUndo"); }
-rb::Ref<rb::MenuItem> StatisticsWindowClass::UntitledMenu1() const {
-  return menunodes::ItemOf(*this, "UntitledMenu1");
-}
-rb::Ref<rb::MenuItem> StatisticsWindowClass::FileMenu() const { return menunodes::ItemOf(*this, "FileMenu"); }
-rb::Ref<rb::QuitMenuItem> StatisticsWindowClass::FileQuit() const {
-  return menunodes::ItemOf<rb::QuitMenuItem>(*this, "FileQuit");
-}
-rb::Ref<rb::MenuItem> StatisticsWindowClass::FileDesination() const {
-  return menunodes::ItemOf(*this, "FileDesination");
-}
-rb::Ref<rb::MenuItem> StatisticsWindowClass::FileOpenSearch() const {
-  return menunodes::ItemOf(*this, "FileOpenSearch");
-}
 
 void StatisticsWindowClass::Event_Open() {
   StatisticsWindow()->SetTop(46);
