@@ -2,16 +2,15 @@
 // name, the absolute path), "Archive Files" and "Cancel".
 #pragma once
 
-#include "ui/MenuNodes.h"
-
 #include "framework/folder_item.h"
 #include "framework/graphics.h"
 #include "framework/menu.h"
 #include "framework/window.h"
+#include "ui/MenuNodes.h"
 
 class ResultsWindowClass : public rb::Window,
-                          public menunodes::MenuItemAccessors<ResultsWindowClass>,
-                          public menunodes::ViewMenuAccessors<ResultsWindowClass> {
+                           public menunodes::MenuItemAccessors<ResultsWindowClass>,
+                           public menunodes::ViewMenuAccessors<ResultsWindowClass> {
  public:
   // Creation steps.
   void Layout() override;
@@ -31,7 +30,6 @@ class ResultsWindowClass : public rb::Window,
   // Hides this and the statistics window, clears the statistics text and
   // brings the search window back; the rows stay.
   void cancelbtn_Action();
-
 
   // Closing runs no code of its own.
   void Event_Close() override;

@@ -2,12 +2,11 @@
 // destination, the query and the Search button.
 #pragma once
 
-#include "ui/MenuNodes.h"
-
 #include "framework/dragitem.h"
 #include "framework/folder_item.h"
 #include "framework/menu.h"
 #include "framework/window.h"
+#include "ui/MenuNodes.h"
 
 class SearchWindowClass : public rb::Window,
                           public menunodes::MenuItemAccessors<SearchWindowClass>,
@@ -49,7 +48,6 @@ class SearchWindowClass : public rb::Window,
 
   // Closing the search window quits the program.
   void Event_Close() override;
-
 
   // Menu handlers; each answers false.
   bool _FileOpenSearch_Action();

@@ -2,14 +2,13 @@
 // statfield, using TempField (never seen) as its scratch buffer.
 #pragma once
 
-#include "ui/MenuNodes.h"
-
 #include "framework/graphics.h"
 #include "framework/menu.h"
 #include "framework/window.h"
+#include "ui/MenuNodes.h"
 
 class StatisticsWindowClass : public rb::Window,
-                          public menunodes::MenuItemAccessors<StatisticsWindowClass> {
+                              public menunodes::MenuItemAccessors<StatisticsWindowClass> {
  public:
   // Creation steps.
   void Layout() override;
@@ -19,7 +18,6 @@ class StatisticsWindowClass : public rb::Window,
 
   // Sets the View item's caption to "Hide Statistics".
   void statfield_GotFocus();
-
 
   // Places the window at the top right of the main screen.
   void Event_Open() override;
