@@ -41,6 +41,30 @@ rb::Ref<T> ItemOf(const rb::Window& window, const char* name) {
 }
 
 
+// The program's menu tree, node by node in display order: File, Edit,
+// View (MenuBar1 only) and Help.
+inline void BuildBar(rb::MenuBar& bar, bool withViewMenu) {
+  AddMenu<rb::MenuItem>(bar, "FileMenu", "&File");
+  AddItem<rb::MenuItem>(bar, "FileMenu", "FileOpenSearch", "Select Search...", "Cmd+O");
+  AddItem<rb::MenuItem>(bar, "FileMenu", "FileDesination", "Select Destination...", "Cmd+Shift+O");
+  AddItem<rb::QuitMenuItem>(bar, "FileMenu", "FileQuit", "Quit", "Cmd+Q");
+  AddMenu<rb::MenuItem>(bar, "EditMenu", "&Edit");
+  AddItem<rb::MenuItem>(bar, "EditMenu", "EditUndo", "&Undo", "Cmd+Z");
+  AddItem<rb::MenuItem>(bar, "EditMenu", "UntitledMenu0", "-", nullptr);
+  AddItem<rb::MenuItem>(bar, "EditMenu", "EditCut", "Cu&t", "Cmd+X");
+  AddItem<rb::MenuItem>(bar, "EditMenu", "EditCopy", "&Copy", "Cmd+C");
+  AddItem<rb::MenuItem>(bar, "EditMenu", "EditPaste", "&Paste", "Cmd+V");
+  AddItem<rb::MenuItem>(bar, "EditMenu", "EditSelectAll", "Select All", "Cmd+A");
+  AddItem<rb::MenuItem>(bar, "EditMenu", "EditClear", "Clear", "Cmd+D");
+  if (withViewMenu) {
+    AddMenu<rb::MenuItem>(bar, "ViewMenu", "View");
+    AddItem<rb::MenuItem>(bar, "ViewMenu", "ViewStatisticsWindow", "Hide Statistics", "");
+  }
+  AddMenu<rb::MenuItem>(bar, "HelpMenu", "Help");
+  AddItem<rb::AppleMenuItem>(bar, "HelpMenu", "EditAbout", "About Skerrow!!...", "");
+  AddItem<rb::MenuItem>(bar, "HelpMenu", "Help", "Skerrow!! Help...", "Cmd+?");
+}
+
 // The menu-item accessors of a window that installs MenuBar1 or MenuBar2:
 // each looks its own name up in the window's menu bar (ItemOf).
 template <class W>
