@@ -9,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <cmath>
 
 #include "framework/gui_private.h"
@@ -31,6 +32,17 @@ QString DisplayForm(const String& s) {
   q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   q.replace(QChar('\r'), QChar('\n'));
   return q;
+}
+
+// The field's text with line ends as LF. Unlike toPlainText, non-breaking
+// spaces stay what they are.
+QString FieldText(const QTextEdit* w) {
+  QString t = w->document()->toRawText();
+  for (QChar& c : t) {
+    const char16_t u = c.unicode();
+    if (u == QChar::ParagraphSeparator || u == QChar::LineSeparator || u == 0xFDD0 || u == 0xFDD1) c = u'\n';
+  }
+  return t;
 }
 
 String KeyText(QKeyEvent* e) {
@@ -142,7 +154,7 @@ EditField::~EditField() = default;
 String EditField::Text() const {
   if (exactValid_) return exact_;
   FieldWidget* w = W(this);
-  return w ? FromQ(w->toPlainText()) : String();
+  return w ? FromQ(FieldText(w)) : String();
 }
 
 void EditField::SetText(const String& s) {
@@ -171,7 +183,7 @@ void EditField::_UserEdited() {
   // Margins, fonts and formats changed from code also report a change; the
   // exact text stays valid while the characters are the same.
   FieldWidget* w = W(this);
-  if (w && w->toPlainText() == DisplayForm(exact_)) return;
+  if (w && FieldText(w) == DisplayForm(exact_)) return;
   exactValid_ = false;
 }
 
@@ -383,6 +395,14 @@ void EditField::EndEditBlock() {
   if (now.position() != c.position() || now.anchor() != c.anchor()) w->setTextCursor(c);
   w->setCurrentCharFormat(f);
   --updating_;
+}
+
+bool EditField::LayoutComplete() const {
+  FieldWidget* w = W(this);
+  if (!w) return true;
+  // The layout proceeds in text order, so the last paragraph is laid out last.
+  const QTextLayout* last = w->document()->lastBlock().layout();
+  return !last || last->lineCount() > 0;
 }
 
 // ---- Selection styles ---------------------------------------------------------------------

@@ -91,6 +91,9 @@ class EditField : public RectControl {
   // EndEditBlock. Calls nest.
   void BeginEditBlock();
   void EndEditBlock();
+  // True once the toolkit has laid out the whole text (it lays out what
+  // lies below the visible part in steps while idle).
+  bool LayoutComplete() const;
 
   bool _SetProperty(const char* name, const PropertyValue& value) override;
 

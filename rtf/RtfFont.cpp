@@ -42,6 +42,9 @@ bool RtfFont::parse(const rb::Ref<rb::BinaryStream>& input) {
   rb::BinaryStream& s = *input;
   int depth = 1;
   size_t current = 0;
+  // True after a group inside an entry (an alternative name, a panose
+  // number): the text that follows goes on with the name read before it.
+  bool afterGroup = false;
   rb::String cmd;
   int32_t param = 0;
   while (true) {
@@ -54,10 +57,12 @@ bool RtfFont::parse(const rb::Ref<rb::BinaryStream>& input) {
       if (depth > 2) {
         RtfModule::RtfIgnoreGroup(input);
         depth = 2;
+        afterGroup = true;
       }
     } else if (c == '}') {
       --depth;
     } else if (c == '\\') {
+      afterGroup = false;
       RtfModule::RtfParseCommand(input, cmd, param);
       if (RtfModule::RtfWordIs(cmd, "f")) {
         Append(param, -1, rb::String(), rb::String());
@@ -74,7 +79,9 @@ bool RtfFont::parse(const rb::Ref<rb::BinaryStream>& input) {
       // Line breaks between entries mean nothing.
     } else {
       s.SetPosition(s.Position() - 1);
-      name[current] = RtfModule::RtfParseLabel(input);
+      const rb::String text = RtfModule::RtfParseLabel(input);
+      name[current] = afterGroup ? name[current] + text : text;
+      afterGroup = false;
     }
     if (depth == 0) return true;
     rb::RuntimeBackgroundTask();

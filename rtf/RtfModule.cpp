@@ -131,6 +131,32 @@ void RtfSkipBinary(rb::BinaryStream& stream, int32_t n) {
   stream.SetPosition(to);
 }
 
+void RtfSkipFallback(const rb::Ref<rb::BinaryStream>& stream, int32_t n) {
+  rb::BinaryStream& s = *stream;
+  while (n > 0 && !s.EOF()) {
+    const int c = ReadByte(s);
+    if (c < 0) break;
+    if (c == '{' || c == '}') {
+      StepBack(s);
+      break;
+    }
+    if (c == '\\') {
+      const int next = ReadByte(s);
+      if (next == '\'') {
+        // The two digits, as RtfParseCommand reads them.
+        if (ReadByte(s) >= 0) ReadByte(s);
+      } else if (next != '\\' && next != '{' && next != '}') {
+        // A control word (or symbol) is never part of the fallback.
+        if (next >= 0) StepBack(s);
+        StepBack(s);
+        break;
+      }
+    }
+    if (c != '\r' && c != '\n') --n;
+    rb::RuntimeBackgroundTask();
+  }
+}
+
 void RtfIgnoreGroup(const rb::Ref<rb::BinaryStream>& stream) {
   rb::BinaryStream& s = *stream;
   int depth = 1;

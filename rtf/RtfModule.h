@@ -31,6 +31,12 @@ void RtfIgnoreGroup(const rb::Ref<rb::BinaryStream>& stream);
 // Two hexadecimal digits for 0 to 255.
 rb::String Hex2(int32_t n);
 
+// Skips the fallback of a Unicode escape: up to n characters, where a
+// hexadecimal escape, an escaped brace or backslash, or one literal byte
+// counts as one; line breaks are not counted. Stops early, reading nothing
+// more, before a brace or any other control word or symbol.
+void RtfSkipFallback(const rb::Ref<rb::BinaryStream>& stream, int32_t n);
+
 // Skips n bytes of binary data: nothing when n is not positive, and never
 // beyond the end of the stream.
 void RtfSkipBinary(rb::BinaryStream& stream, int32_t n);

@@ -51,6 +51,7 @@ enum class Word {
   Literal,
   Hex,
   Unicode,
+  UnicodeCount,
 };
 
 struct Action {
@@ -74,8 +75,10 @@ const std::unordered_map<std::string, Action>& Words() {
     add({"colortbl"}, Word::ColorTable);
     add({"info"}, Word::Info);
     add({"macpict", "pmmetafile", "wmetafile", "dibitmap", "wbitmap", "header", "headerl", "headerr",
-         "headerf", "footer", "footerl", "footerr", "footerf", "field", "xe", "tc", "object", "*"},
+         "headerf", "footer", "footerl", "footerr", "footerf", "fldinst", "xe", "tc", "object", "pict", "*"},
         Word::SkipGroup);
+    // A field shows its result (fldrslt) as ordinary text; only its
+    // instruction is skipped.
     add({"pard", "ql"}, Word::AlignLeft);
     add({"qc"}, Word::AlignCenter);
     add({"qr"}, Word::AlignRight);
@@ -98,8 +101,10 @@ const std::unordered_map<std::string, Action>& Words() {
     add({"chdate", "chdpl"}, Word::LongDate);
     add({"chdpa"}, Word::ShortDate);
     add({"chtime"}, Word::ShortTime);
-    add({"par", "line", "\r", "\n", "\x03"}, Word::LineBreak);
-    add({"tab"}, Word::Tab);
+    add({"par", "line", "row", "sect", "page", "\r", "\n", "\x03"}, Word::LineBreak);
+    add({"tab", "cell"}, Word::Tab);
+    add({"~"}, Word::Special, 0xCA);  // non-breaking space
+    add({"_"}, Word::Special, '-');   // non-breaking hyphen
     add({"emdash"}, Word::Special, 0xD1);
     add({"endash"}, Word::Special, 0xD0);
     add({"bullet"}, Word::Special, 0xA5);
@@ -110,6 +115,7 @@ const std::unordered_map<std::string, Action>& Words() {
     add({"{", "}", "\\"}, Word::Literal);
     add({"'"}, Word::Hex);
     add({"u"}, Word::Unicode);
+    add({"uc"}, Word::UnicodeCount);
     // Every other word (page layout, borders, tables, indents, hidden text
     // and so on) is read and dropped.
     return w;
@@ -124,6 +130,12 @@ std::string LowerAscii(const std::string& s) {
   return out;
 }
 
+const Action* Find(const rb::String& cmd) {
+  const auto& words = Words();
+  const auto found = words.find(LowerAscii(cmd.Bytes()));
+  return found == words.end() ? nullptr : &found->second;
+}
+
 RtfParser::CancelSource& CancelHook() {
   static RtfParser::CancelSource source;
   return source;
@@ -136,6 +148,45 @@ void RtfParser::SetUserCancelledSource(CancelSource source) { CancelHook() = std
 bool RtfParser::UserCancelled() { return CancelHook() && CancelHook()(); }
 
 RtfParser::RtfParser() : state(1), stylesheets(1) {}
+
+bool RtfParser::IsFormattingWord(const rb::String& cmd) {
+  const Action* action = Find(cmd);
+  if (!action) return false;
+  switch (action->word) {
+    case Word::Encoding:
+    case Word::AnsiCodePage:
+    case Word::AlignLeft:
+    case Word::AlignCenter:
+    case Word::AlignRight:
+    case Word::AlignJustify:
+    case Word::Plain:
+    case Word::Bold:
+    case Word::Italic:
+    case Word::Underline:
+    case Word::Outline:
+    case Word::Shadow:
+    case Word::Capitals:
+    case Word::SmallCapitals:
+    case Word::UnderlineOn:
+    case Word::UnderlineOff:
+    case Word::FontSize:
+    case Word::Expand:
+    case Word::Font:
+    case Word::Foreground:
+    case Word::Background:
+    case Word::UnicodeCount:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void RtfParser::CloseConsumedGroup() {
+  if (state.size() > 1)
+    state.pop_front();
+  else
+    ended_ = true;
+}
 
 void RtfParser::RTFparser() {
   encoding = rb::String::FromBytes("ansi", rb::Encodings::MacRoman);
@@ -172,6 +223,7 @@ void RtfParser::Parse(const rb::Ref<rb::BinaryStream>& stream, RtfTarget* target
 
   rb::String cmd;
   int32_t param = 0;
+  ended_ = false;
   while (!in.EOF()) {
     const int next = in.ReadByte();
     if (next < 0) break;
@@ -201,6 +253,9 @@ void RtfParser::Parse(const rb::Ref<rb::BinaryStream>& stream, RtfTarget* target
           RtfModule::RtfSkipBinary(in, param);
         else
           DoCommand(cmd, param);
+        // A table or destination reader took the closing brace of a group
+        // that closes no group.
+        end = ended_;
         break;
       case 13:
       case 10:
@@ -227,7 +282,7 @@ void RtfParser::ParseStylesheet() {
     if (ch[0] == '{') {
       rb::Ref<RtfStylesheet> entry = rb::Ref<RtfStylesheet>::New();
       entry->RTFstylesheet();
-      entry->Parse(input);
+      entry->Parse(input, &Top());
       stylesheets.push_back(entry);
     } else if (ch[0] == '}') {
       --depth;
@@ -261,26 +316,13 @@ void RtfParser::ApplyStyle(int32_t sid) {
 
 void RtfParser::UnicodeCharacter(int32_t code) {
   Write(Top().DecodeUnicode(code));
-  rb::BinaryStream& in = *input;
-  if (in.EOF()) return;
-  const std::string next = in.Read(1).Bytes();
-  if (next.empty()) return;
-  if (next[0] == '\\') {
-    // The fallback escape (or whatever word follows) is swallowed unseen.
-    rb::String fallback;
-    int32_t fallbackParam = 0;
-    RtfModule::RtfParseCommand(input, fallback, fallbackParam);
-  } else {
-    in.SetPosition(in.Position() - 1);
-  }
+  RtfModule::RtfSkipFallback(input, Top().uc);
 }
 
 void RtfParser::DoCommand(const rb::String& cmd, int32_t param) {
-  const auto& words = Words();
-  const auto found = words.find(LowerAscii(cmd.Bytes()));
-  if (found != words.end()) {
+  if (const Action* found = Find(cmd)) {
     const int32_t n = param;
-    switch (found->second.word) {
+    switch (found->word) {
       case Word::Rtf:
         rtfversion = n;
         break;
@@ -295,9 +337,12 @@ void RtfParser::DoCommand(const rb::String& cmd, int32_t param) {
         break;
       case Word::FontTable: {
         fonttable = rb::Ref<RtfFont>::New();
-        if (!fonttable->parse(input)) {
+        const bool complete = fonttable->parse(input);
+        CloseConsumedGroup();
+        if (!complete) {
           fonttable = nullptr;
         } else {
+          // The default font holds for the text after the table.
           const rb::String name = fonttable->getfont(defaultfontid);
           if (!name.Bytes().empty()) Top().font = name;
         }
@@ -305,6 +350,7 @@ void RtfParser::DoCommand(const rb::String& cmd, int32_t param) {
       }
       case Word::Stylesheet:
         ParseStylesheet();
+        CloseConsumedGroup();
         break;
       case Word::Style:
         ApplyStyle(n);
@@ -312,12 +358,15 @@ void RtfParser::DoCommand(const rb::String& cmd, int32_t param) {
       case Word::ColorTable:
         colortable = rb::Ref<RtfColor>::New();
         if (!colortable->parse(input)) colortable = nullptr;
+        CloseConsumedGroup();
         break;
       case Word::Info:
         ParseInfo();
+        CloseConsumedGroup();
         break;
       case Word::SkipGroup:
         RtfModule::RtfIgnoreGroup(input);
+        CloseConsumedGroup();
         break;
       case Word::AlignLeft:
         Top().alignment = 1;
@@ -395,7 +444,7 @@ void RtfParser::DoCommand(const rb::String& cmd, int32_t param) {
         Write(RtfModule::RtfByteText(' '));
         break;
       case Word::Special:
-        Write(RtfModule::RtfByteText(found->second.special));
+        Write(RtfModule::RtfByteText(found->special));
         break;
       case Word::Literal:
         Write(cmd);
@@ -405,6 +454,9 @@ void RtfParser::DoCommand(const rb::String& cmd, int32_t param) {
         break;
       case Word::Unicode:
         UnicodeCharacter(n);
+        break;
+      case Word::UnicodeCount:
+        Top().uc = n < 0 ? 0 : n;
         break;
     }
   }

@@ -44,6 +44,10 @@ class RtfParser : public rb::Object {
   void Version() {}
   void SetProgressBar(const rb::Ref<rb::ProgressBar>& p);
 
+  // True for the words that only change the current state (character and
+  // paragraph format, font, colours, encoding): the words a style replays.
+  static bool IsFormattingWord(const rb::String& cmd);
+
   // The user's cancel request, polled once per byte read by Parse. By
   // default nobody cancels.
   using CancelSource = std::function<bool()>;
@@ -73,7 +77,12 @@ class RtfParser : public rb::Object {
   RtfTarget& Target() const;
   void SendState();
   void UnicodeCharacter(int32_t code);
+  // A reader consumed the closing brace of the current group: its state
+  // goes as at any closing brace; with no group open, reading ends.
+  void CloseConsumedGroup();
 
   // Reference held on the target when it is a framework object.
   rb::Ref<rb::Object> targetRef_;
+  // Set when a consumed closing brace closed no group.
+  bool ended_ = false;
 };

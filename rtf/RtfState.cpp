@@ -113,6 +113,7 @@ rb::Ref<RtfState> RtfState::Clone() const {
   s.smallcapitals = smallcapitals;
   s.alignment = alignment;
   s.nativeencoding = nativeencoding;
+  s.uc = uc;
   return copy;
 }
 
@@ -140,6 +141,11 @@ rb::String RtfState::DecodeUnicode(int32_t code) const {
   // Writers put code units above 32767 as negative numbers.
   if (code < 0) code += 65536;
   if (code < 0 || code > 0xFFFF) return Nothing();
+  // A character beyond the first 65536 comes as two code units; the native
+  // encoding has none of them, so the first unit stands for the whole
+  // character and the second adds nothing.
+  if (code >= 0xDC00 && code <= 0xDFFF) return Nothing();
+  if (code >= 0xD800 && code <= 0xDBFF) code = 0xFFFD;
   // The code unit is a character whatever the document's 8-bit encoding is,
   // so it is always converted into the native encoding.
   const char16_t unit = static_cast<char16_t>(code);
@@ -153,5 +159,5 @@ bool operator==(const RtfState& a, const RtfState& b) {
          a.foregroundcolor == b.foregroundcolor && a.backgroundcolor == b.backgroundcolor &&
          a.expanded == b.expanded && a.encoding == b.encoding && a.capitals == b.capitals &&
          a.smallcapitals == b.smallcapitals && a.alignment == b.alignment &&
-         a.nativeencoding == b.nativeencoding;
+         a.nativeencoding == b.nativeencoding && a.uc == b.uc;
 }

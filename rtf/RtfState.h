@@ -26,6 +26,8 @@ class RtfState : public rb::Object {
   void SetEncoding(const rb::String& name, int32_t value);
   // The UTF-16 code unit `code` as text in the native encoding. A negative
   // code is taken plus 65536; one outside 0 to 65535 gives the empty text.
+  // Of a surrogate pair the first unit gives the character the native
+  // encoding shows for a character it lacks, the second nothing.
   rb::String DecodeUnicode(int32_t code) const;
   void Version() {}
 
@@ -46,7 +48,9 @@ class RtfState : public rb::Object {
   // 1 left, 2 centred, 3 right, 4 justified.
   int32_t alignment = 0;
   int32_t nativeencoding = 0;
+  // Fallback characters that follow a Unicode escape (the uc word).
+  int32_t uc = 1;
 };
 
-// All fifteen fields equal (the font name ignoring case).
+// All sixteen fields equal (the font name ignoring case).
 bool operator==(const RtfState& a, const RtfState& b);

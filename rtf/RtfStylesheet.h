@@ -9,6 +9,7 @@
 #include "framework/streams.h"
 
 class RtfParser;
+class RtfState;
 
 class RtfStylesheet : public rb::Object {
  public:
@@ -21,9 +22,11 @@ class RtfStylesheet : public rb::Object {
   // Sets id and sbasedon to 222, snext to -1, and empties both lists.
   void RTFstylesheet();
   // Reads one entry whose opening brace has been read, its closing brace
-  // included.
-  void Parse(const rb::Ref<rb::BinaryStream>& stream);
-  // Replays the recorded control words through the parser, in order.
+  // included. Escaped characters belong to the name; `text` (the document's
+  // state, or a default one when none is given) decodes them.
+  void Parse(const rb::Ref<rb::BinaryStream>& stream, const RtfState* text = nullptr);
+  // Replays the recorded formatting words through the parser, in order;
+  // words that write text or read groups are not replayed.
   void Apply(RtfParser& parser);
   void Version() {}
 

@@ -74,8 +74,13 @@ TEST(RtfControlWords, WordsThatWriteText) {
   EXPECT_EQ(Parse("\\{\\}\\\\").target->Text(), "{}\\");
   EXPECT_EQ(Parse("\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote").target->Text(),
             "\xD1\xD0\xA5\xD4\xD5\xD2\xD3");
-  // Non-breaking space, hyphens and table ends write nothing.
-  EXPECT_EQ(Parse("a\\~\\-\\_\\:\\cell\\row b").target->Text(), "ab");
+  // A non-breaking space is Mac Roman 0xCA, a non-breaking hyphen a hyphen;
+  // the optional hyphen and the colon write nothing.
+  EXPECT_EQ(Parse("non\\~breaking, e\\_mail, hy\\-phen\\:").target->Text(), "non\xCA" "breaking, e-mail, hyphen");
+  // A cell ends with a blank, as a tab does; rows, sections and pages end
+  // with a line break, as a paragraph does.
+  EXPECT_EQ(Parse("A1\\cell B1\\cell\\row A2\\cell\\row").target->Text(), "A1 B1 \rA2 \r");
+  EXPECT_EQ(Parse("three\\sect four\\page five").target->Text(), "three\rfour\rfive");
 }
 
 TEST(RtfControlWords, HexadecimalEscapesFollowTheDocumentEncoding) {
@@ -86,17 +91,36 @@ TEST(RtfControlWords, HexadecimalEscapesFollowTheDocumentEncoding) {
   EXPECT_EQ(Parse("\\ansi \\'a8").target->Text(), "\xAC");
 }
 
-TEST(RtfControlWords, UnicodeEscapeSwallowsOneFallback) {
-  // An escaped fallback is swallowed.
+TEST(RtfControlWords, UnicodeEscapeSkipsItsFallbackCharacters) {
+  // One fallback character by default: an escape or a literal character.
   EXPECT_EQ(Parse("\\ansi\\u8212\\'97 x").target->Text(), "\xD1 x");
-  // A plain fallback is text.
-  EXPECT_EQ(Parse("\\ansi\\u8212?x").target->Text(), "\xD1?x");
-  // A word right after it is swallowed too, and sends no state.
+  EXPECT_EQ(Parse("\\ansi\\u8212?x").target->Text(), "\xD1x");
+  EXPECT_EQ(Parse("\\ansi\\u8212\\{x").target->Text(), "\xD1x");
+  // A control word is never taken for the fallback: it acts and sends its
+  // state.
   rtftest::Run run = Parse("\\ansi\\u8212\\par x");
-  EXPECT_EQ(run.target->Text(), "\xD1x");
-  EXPECT_EQ(run.target->Count(RecordingTarget::Event::kSetState), 2);
-  // Negative parameters are code units above 32767.
-  EXPECT_EQ(Parse("\\ansi\\u-1279?").target->Text(), "\xDE?");
+  EXPECT_EQ(run.target->Text(), "\xD1\rx");
+  EXPECT_EQ(run.target->Count(RecordingTarget::Event::kSetState), 3);
+  EXPECT_EQ(Parse("\\ansi\\u8220\\u8221").target->Text(), "\xD2\xD3");
+  // uc sets the count: none, or two escapes for a double-byte fallback.
+  EXPECT_EQ(Parse("\\ansi\\uc0\\u960 \\u937 ").target->Text(), "\xB9\xBD");
+  EXPECT_EQ(Parse("\\ansi\\uc1\\u8364?").target->Text(), "\xDB");
+  EXPECT_EQ(Parse("\\ansi\\uc2\\u8212\\'81\\'5c;").target->Text(), "\xD1;");
+  // A character Mac Roman lacks still shows as a question mark.
+  EXPECT_EQ(Parse("\\ansi\\uc2\\u20870\\'89\\'7e").target->Text(), "?");
+  // Line breaks in the fallback are not counted; a brace or a control word
+  // ends it early.
+  EXPECT_EQ(Parse("\\ansi\\uc2\\u8212\r\n?!x").target->Text(), "\xD1x");
+  EXPECT_EQ(Parse("\\ansi{\\uc3\\u8212?}x").target->Text(), "\xD1x");
+  EXPECT_EQ(Parse("\\ansi\\uc3\\u8212?\\tab x").target->Text(), "\xD1 x");
+  // The count is kept per group.
+  EXPECT_EQ(Parse("\\ansi{\\uc2\\u8212 ab}\\u8212 cd").target->Text(), "\xD1\xD1" "d");
+  EXPECT_EQ(After("\\uc3")->uc, 3);
+  EXPECT_EQ(After("\\uc-1")->uc, 0);
+  // Negative parameters are code units above 32767; a pair of surrogates is
+  // one character.
+  EXPECT_EQ(Parse("\\ansi\\u-1279?").target->Text(), "\xDE");
+  EXPECT_EQ(Parse("\\ansi\\u-10179?\\u-8704?x").target->Text(), "?x");
   // At the end of the input nothing is read again.
   EXPECT_EQ(Parse("\\u65").target->Text(), "A");
 }
@@ -130,8 +154,14 @@ TEST(RtfControlWords, DefaultFontAppliesToTheTextAfterTheTable) {
 }
 
 TEST(RtfControlWords, SkippedDestinationsWriteNothing) {
-  EXPECT_EQ(Parse("{\\info{\\title T}{\\author A}}a{\\*\\generator G;}b{\\header H}c{\\field{x}y}d").target->Text(),
+  EXPECT_EQ(Parse("{\\info{\\title T}{\\author A}}a{\\*\\generator G;}b{\\header H}c{\\pict\\pngblip 89504e47}d")
+                .target->Text(),
             "abcd");
+  // A field shows its result, not its instruction.
+  EXPECT_EQ(Parse("see {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt here}}, page "
+                  "{\\field{\\fldinst PAGE}{\\fldrslt 4}}.")
+                .target->Text(),
+            "see here, page 4.");
 }
 
 TEST(RtfControlWords, EveryWordSendsOneNewCopyOfTheTopState) {

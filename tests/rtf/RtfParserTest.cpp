@@ -95,11 +95,29 @@ TEST(RtfParser, GroupsRestoreTheEnclosingStateForTheTextAfterThem) {
   EXPECT_EQ(run.parser->state.size(), 1u);
 }
 
-TEST(RtfParser, TablesReadTheirOwnClosingBrace) {
-  rtftest::Run run = Parse("{\\rtf1{\\fonttbl{\\f0 A;}}{\\colortbl;}{\\stylesheet{\\s0 Normal;}}text}");
+TEST(RtfParser, GroupsThatReadersConsumeCloseAsAnyOther) {
+  rtftest::Run run = Parse("{\\rtf1{\\fonttbl{\\f0 A;}}{\\colortbl;}{\\stylesheet{\\s0 Normal;}}text");
   EXPECT_EQ(run.target->Text(), "text");
-  // The entries pushed at the three table groups stay on the stack.
-  EXPECT_EQ(run.parser->state.size(), 4u);
+  // Only the entry of the rtf group is left above the base.
+  EXPECT_EQ(run.parser->state.size(), 2u);
+
+  // Formatting set in a group ends with it, whichever reader took its
+  // closing brace.
+  for (const char* consumed : {"{\\*\\bkmkend a}", "{\\info{\\title T}}", "{\\header H}", "{\\pict 0a}",
+                               "{\\fonttbl{\\f0 A;}}", "{\\colortbl;}", "{\\stylesheet{\\s0 N;}}",
+                               "{\\*\\fldinst PAGE}"}) {
+    SCOPED_TRACE(consumed);
+    run = Parse(std::string("{\\rtf1 {\\b bold") + consumed + " still} after\\par end}");
+    EXPECT_EQ(run.target->Text(), "bold still after\rend");
+    EXPECT_TRUE(run.target->StateOf("still")->bold);
+    EXPECT_FALSE(run.target->StateOf(" after")->bold);
+    EXPECT_FALSE(run.target->LastState()->bold);
+    EXPECT_EQ(run.parser->state.size(), 1u);
+  }
+  // A consumed brace that closes no group ends the document, as any other.
+  run = Parse("a\\*\\x} b");
+  EXPECT_EQ(run.target->Text(), "a");
+  EXPECT_EQ(run.target->events.back().kind, Kind::kPostprocess);
 }
 
 TEST(RtfParser, UserCancelEndsTheParseWithPostprocess) {

@@ -147,8 +147,8 @@ TEST(RtfFont, LookupsAndFallbacks) {
   EXPECT_EQ(t.getfont(1).Bytes(), "Times");       // family fallback; the first entry 1 wins
   EXPECT_EQ(t.getfont(2).Bytes(), "Geneva");
   EXPECT_EQ(t.getfont(9).Bytes(), "System");
-  EXPECT_EQ(t.name[5].Bytes(), "");                // the lone ";" after the nested group
-  EXPECT_EQ(t.getfont(3).Bytes(), "System");       // "Courier" is not installed
+  EXPECT_EQ(t.name[5].Bytes(), "Courier New");     // the alternative name is skipped
+  EXPECT_EQ(t.getfont(3).Bytes(), "System");       // neither it nor "Courier" is installed
   EXPECT_EQ(t.name[6].Bytes(), " ");
   EXPECT_EQ(t.getfont(4).Bytes(), "Times");
   EXPECT_EQ(t.getcharset(2), -1);
