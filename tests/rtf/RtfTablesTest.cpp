@@ -68,6 +68,50 @@ TEST(RtfStylesheet, ReadsAnEntry) {
   EXPECT_EQ(rest, "after");
 }
 
+TEST(RtfStylesheet, EscapesBelongToTheNameAndNeverReachTheText) {
+  rb::Ref<RtfState> ansi = rb::Ref<RtfState>::New();
+  ansi->SetEncoding("ansi", 0);
+  auto entry = rb::Ref<RtfStylesheet>::New();
+  entry->RTFstylesheet();
+  auto s = StreamOf("\\s5\\b \\'dcberschrift 1;}");
+  entry->Parse(s, ansi.get());
+  EXPECT_EQ(entry->label.Bytes(), "\x86" "berschrift 1");
+  EXPECT_EQ(Names(entry->commands), (std::vector<std::string>{"b"}));
+  s = StreamOf("\\s1 Gr\\u252\\'fc\\u223\\'dfe\\{x\\};}");
+  entry->RTFstylesheet();
+  entry->Parse(s, ansi.get());
+  EXPECT_EQ(entry->label.Bytes(), "Gr\x9F\xA7" "e{x}");
+  EXPECT_TRUE(entry->commands.empty());
+
+  // Selecting the styles writes nothing of their names, and the words after
+  // the selection act.
+  rtftest::Run run = Parse(
+      "\\ansi{\\stylesheet{\\s5\\b \\'dcberschrift;}{\\s1\\i \\u220\\'dc Titel;}}"
+      "\\s5 A\\par\\plain\\s1\\qc Text");
+  EXPECT_EQ(run.target->Text(), "A\rText");
+  EXPECT_TRUE(run.target->StateOf("A")->bold);
+  EXPECT_TRUE(run.target->StateOf("Text")->italic);
+  EXPECT_EQ(run.target->StateOf("Text")->alignment, 2);
+}
+
+TEST(RtfStylesheet, OnlyFormattingWordsAreReplayed) {
+  rtftest::Run run = Ready("{after}");
+  auto entry = rb::Ref<RtfStylesheet>::New();
+  entry->RTFstylesheet();
+  entry->id = 7;
+  entry->commands = {"par", "tab", "fonttbl", "field", "u", "'", "b", "uc", "qr", "li"};
+  entry->parameters = {1, 1, 1, 1, 65, 65, 1, 0, 1, 720};
+  run.parser->stylesheets.push_back(entry);
+  run.parser->DoCommand("s", 7);
+  EXPECT_EQ(run.target->Text(), "");
+  EXPECT_EQ(Rest(run.parser->input), "{after}");  // nothing read from the document
+  // b, uc and qr, then the s word.
+  EXPECT_EQ(run.target->Count(rtftest::RecordingTarget::Event::kSetState), 4);
+  EXPECT_TRUE(run.parser->Top().bold);
+  EXPECT_EQ(run.parser->Top().uc, 0);
+  EXPECT_EQ(run.parser->Top().alignment, 3);
+}
+
 TEST(RtfStylesheet, ParseStylesheetCollectsEveryEntry) {
   rtftest::Run run = Ready("\\b {\\s1 One;}\r\n{\\*\\cs2 Char;}{\\s3\\i Three;}}tail");
   run.parser->ParseStylesheet();
