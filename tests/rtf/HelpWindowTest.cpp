@@ -16,6 +16,7 @@
 #include "rtf/RtfFont.h"
 #include "rtf/RtfParser.h"
 #include "support/test_support.h"
+#include "tests/rtf/RtfTestSupport.h"
 #include "ui/HelpLoader.h"
 #include "ui/HelpWindow.h"
 
@@ -42,13 +43,7 @@ class HelpWindowTest : public ::testing::Test {
   static rb::Ref<RtfEditField> Field() { return HelpWindow()->Control<RtfEditField>("EditField1"); }
   static bool HelpWindowOpen() { return static_cast<bool>(rb::_GetImplicitWindow("HelpWindow")); }
   // Moves the insertion point just after the first occurrence of text.
-  static void After(const std::string& text) {
-    const std::u16string all = Field()->Text().Utf16();
-    const std::u16string want = rb::String(text).Utf16();
-    const size_t at = all.find(want);
-    ASSERT_NE(at, std::u16string::npos) << text;
-    Field()->SetSelStart(static_cast<int>(at + want.size()));
-  }
+  static void After(const std::string& text) { ASSERT_TRUE(rtftest::CaretAfter(*Field(), text)); }
 
   testsupport::TempDir dir_;
   std::string savedFolder_;

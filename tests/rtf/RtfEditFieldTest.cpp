@@ -65,13 +65,7 @@ class RtfEditFieldTest : public ::testing::Test {
 
   // The insertion point just after the first occurrence of `text` (UTF-8)
   // ends, so that the Sel* style getters describe its last character.
-  void After(const std::string& text) {
-    const std::u16string all = field->Text().Utf16();
-    const std::u16string want = rb::String(text).Utf16();
-    const size_t at = all.find(want);
-    ASSERT_NE(at, std::u16string::npos) << text << " not in " << field->Text().Utf8();
-    field->SetSelStart(static_cast<int>(at + want.size()));
-  }
+  void After(const std::string& text) { ASSERT_TRUE(rtftest::CaretAfter(*field, text)); }
   // The style of the i-th character (from 1).
   int SizeAt(int i) {
     field->SetSelStart(i);

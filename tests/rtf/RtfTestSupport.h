@@ -8,6 +8,10 @@
 #include <fcntl.h>
 
 #include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "framework/editfield.h"
 #include "framework/object.h"
 #include "framework/rbstring.h"
 #include "framework/streams.h"
@@ -28,6 +32,18 @@ inline rb::Ref<rb::BinaryStream> StreamOf(const std::string& bytes) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw std::runtime_error("cannot open " + path);
   return rb::Ref<rb::BinaryStream>::New(fd, false);
+}
+
+// Puts the field's insertion point just after the first occurrence of text
+// (UTF-8), so that its selection styles describe the text's last character.
+inline ::testing::AssertionResult CaretAfter(rb::EditField& field, const std::string& text) {
+  const std::u16string all = field.Text().Utf16();
+  const std::u16string want = rb::String(text).Utf16();
+  const size_t at = all.find(want);
+  if (at == std::u16string::npos)
+    return ::testing::AssertionFailure() << text << " not in " << field.Text().Utf8();
+  field.SetSelStart(static_cast<int>(at + want.size()));
+  return ::testing::AssertionSuccess();
 }
 
 // What is left in the stream.
