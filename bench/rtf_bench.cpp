@@ -1,6 +1,15 @@
-// The RTF reader rendering a generated 1 MB document into the help window's
-// field (offscreen), timed against "unrtf --text" on the same file.
-//   rtf_bench [size-in-bytes]
+// The RTF reader rendering generated documents into the help window's field
+// (offscreen), timed against "unrtf --text" on the same files:
+//   mixed      about 1 MB of styled paragraphs, escapes, tables and styles
+//   table      a 3 MB table of 30,000 formatted rows
+//   paragraph  40,000 repeats of {\b a}{\i b}c without a paragraph mark
+// For each it prints the time until the document is in the field and laid
+// out (best of the rounds), the longest time the event loop went without
+// running meanwhile (the largest over the rounds), and the ratio of the
+// time against unrtf.
+//   rtf_bench [mixed-size-in-bytes] [reader] [once] [mixed|table|paragraph]...
+// "reader" times the reader alone into a target that drops everything,
+// "once" runs one round instead of the best of three (for profiling).
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,11 +18,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
+#include <vector>
 
 #include "framework/application.h"
 #include "framework/streams.h"
+#include "framework/timer.h"
 #include "rtf/RtfEditField.h"
 #include "rtf/RtfParser.h"
 #include "rtf/RtfTarget.h"
@@ -23,31 +33,64 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+
 // Takes the document and drops it: the reader's own share of the time.
 class NullTarget : public rb::Object, public RtfTarget {
  public:
-  void SetState(const rb::Ref<RtfState>&) override { ++states; }
-  void Write(const rb::String& s) override { bytes += s.Bytes().size(); }
+  void SetState(const rb::Ref<RtfState>&) override {}
+  void Write(const rb::String&) override {}
   bool Preprocess() override { return true; }
   bool Postprocess() override { return true; }
   void Export(RtfTarget*) override {}
-  size_t states = 0;
-  size_t bytes = 0;
 };
 
-double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+// A timer that fires as often as the event loop lets it and keeps the
+// longest interval between two firings: how long the window could not
+// repaint.
+class GapMeter : public rb::Timer {
+ public:
+  GapMeter() {
+    SetMode(ModeMultiple);
+    SetPeriod(2);
+  }
+  void Start() {
+    running_ = true;
+    last_ = Clock::now();
+    longest = 0;
+  }
+  void Stop() {
+    Note();
+    running_ = false;
+  }
+  void Action() override {
+    if (running_) Note();
+  }
+  double longest = 0;
 
-// A document of about `size` bytes: tables, style sheet, styled runs,
-// escapes and a table grid in every tenth paragraph.
-std::string Document(size_t size) {
-  std::string d =
-      "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1"
-      "{\\fonttbl{\\f0\\fswiss\\fcharset0 Helvetica;}{\\f1\\froman\\fcharset0 Times;}"
-      "{\\f2\\fmodern\\fcharset0 Courier;}{\\f3\\fnil\\fcharset77 Geneva;}}"
-      "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green51\\blue102;\\red153\\green0\\blue0;}"
-      "{\\stylesheet{\\s0\\f0\\fs22 Normal;}{\\s1\\sbasedon0\\snext0\\fs32\\b\\cf2 Heading 1;}"
-      "{\\s2\\sbasedon1\\snext0\\fs26\\i Heading 2;}}"
-      "{\\info{\\title Generated}{\\author bench}}\n";
+ private:
+  void Note() {
+    const Clock::time_point now = Clock::now();
+    longest = std::max(longest, Seconds(last_, now));
+    last_ = now;
+  }
+  Clock::time_point last_;
+  bool running_ = false;
+};
+
+const char kHead[] =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1"
+    "{\\fonttbl{\\f0\\fswiss\\fcharset0 Helvetica;}{\\f1\\froman\\fcharset0 Times;}"
+    "{\\f2\\fmodern\\fcharset0 Courier;}{\\f3\\fnil\\fcharset77 Geneva;}}"
+    "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green51\\blue102;\\red153\\green0\\blue0;}";
+
+// About `size` bytes: tables, style sheet, styled runs, escapes and a table
+// grid in every tenth paragraph.
+std::string Mixed(size_t size) {
+  std::string d = std::string(kHead) +
+                  "{\\stylesheet{\\s0\\f0\\fs22 Normal;}{\\s1\\sbasedon0\\snext0\\fs32\\b\\cf2 Heading 1;}"
+                  "{\\s2\\sbasedon1\\snext0\\fs26\\i Heading 2;}}"
+                  "{\\info{\\title Generated}{\\author bench}}\n";
   for (int n = 0; d.size() < size; ++n) {
     const std::string num = std::to_string(n);
     if (n % 10 == 0) {
@@ -65,8 +108,25 @@ std::string Document(size_t size) {
          "\\lquote quoted\\rquote, \\{braces\\}, \\bullet  and a tab\\tab here. "
          "{\\smcaps Small Caps} and {\\caps capitals} close it.\\par}\n";
   }
-  d += "}\n";
-  return d;
+  return d + "}\n";
+}
+
+// 30,000 rows of a three-column table, each cell formatted: about 3 MB.
+std::string Table() {
+  std::string d = std::string(kHead) + "\\f0\\fs22\n";
+  for (int n = 0; n < 30000; ++n) {
+    const std::string num = std::to_string(n);
+    d += "\\trowd\\cellx3000\\cellx6000\\cellx9000\\intbl{\\b IMG_" + num + ".jpg}\\cell{\\i caf\\'e9 " + num +
+         "}\\cell{\\f2 " + std::to_string(n * 4096) + "}\\cell\\row\n";
+  }
+  return d + "}\n";
+}
+
+// One paragraph of 120,000 style runs.
+std::string Paragraph() {
+  std::string d = std::string(kHead) + "\\f0\\fs24 ";
+  for (int n = 0; n < 40000; ++n) d += "{\\b a}{\\i b}c";
+  return d + "}\n";
 }
 
 // Wall time of one "unrtf --text" run over the file, output discarded;
@@ -89,66 +149,96 @@ double TimeUnrtf(const std::string& path) {
   return Seconds(start, end);
 }
 
+rb::Ref<rb::BinaryStream> Open(const std::string& path) {
+  return rb::Ref<rb::BinaryStream>::New(::open(path.c_str(), O_RDONLY | O_CLOEXEC), false);
+}
+
+struct Figures {
+  double field = 1e9, gap = 0, reader = 1e9, unrtf = 1e9;
+  size_t chars = 0;
+};
+
+// Best of `rounds` for the times, the worst for the gap.
+bool Measure(const std::string& path, int rounds, bool readerOnly, Figures& f) {
+  rb::Ref<RtfEditField> field = HelpWindow()->Control<RtfEditField>("EditField1");
+  rb::Ref<GapMeter> meter = rb::Ref<GapMeter>::New();
+  for (int r = 0; r < rounds; ++r) {
+    rb::Ref<NullTarget> null = rb::Ref<NullTarget>::New();
+    rb::Ref<RtfParser> alone = rb::Ref<RtfParser>::New();
+    alone->RTFparser();
+    const Clock::time_point start0 = Clock::now();
+    alone->Parse(Open(path), null.get());
+    f.reader = std::min(f.reader, Seconds(start0, Clock::now()));
+
+    if (!readerOnly) {
+      rb::Ref<RtfParser> parser = rb::Ref<RtfParser>::New();
+      parser->RTFparser();
+      rb::RunEventLoopFor(50);
+      meter->Start();
+      const Clock::time_point start = Clock::now();
+      parser->Parse(Open(path), field.get());
+      // Until the toolkit has laid out the whole text, which it finishes in
+      // steps while idle.
+      while (!field->LayoutComplete()) rb::RunEventLoopFor(1);
+      const Clock::time_point end = Clock::now();
+      meter->Stop();
+      f.field = std::min(f.field, Seconds(start, end));
+      f.gap = std::max(f.gap, meter->longest);
+      f.chars = field->Text().Bytes().size();
+    }
+
+    const double u = TimeUnrtf(path);
+    if (u < 0) return false;
+    f.unrtf = std::min(f.unrtf, u);
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  const size_t size = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 1024 * 1024;
-  // "reader" as the second argument times the reader alone (for profiling).
-  const bool readerOnly = argc > 2 && std::string(argv[2]) == "reader";
-  const std::string doc = Document(size);
-  char path[] = "/tmp/rtf_bench_XXXXXX";
-  const int fd = mkstemp(path);
-  if (fd < 0) return 1;
-  if (write(fd, doc.data(), doc.size()) != static_cast<ssize_t>(doc.size())) return 1;
-  close(fd);
+  size_t size = 1024 * 1024;
+  bool readerOnly = false;
+  int rounds = 3;
+  std::vector<std::string> only;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "reader") readerOnly = true;
+    else if (a == "once") rounds = 1;
+    else if (a == "mixed" || a == "table" || a == "paragraph") only.push_back(a);
+    else size = std::strtoul(a.c_str(), nullptr, 10);
+  }
+  if (only.empty()) only = {"mixed", "table", "paragraph"};
 
   rb::EnsureApplicationForTesting();
-  rb::Ref<RtfEditField> field = HelpWindow()->Control<RtfEditField>("EditField1");
-
-  const int rounds = 3;
-  double ours = 1e9, theirs = 1e9, reader = 1e9;
-  size_t states = 0;
-  size_t chars = 0;
-  for (int r = 0; r < rounds; ++r) {
-    // The reader alone, into a target that drops everything.
-    rb::Ref<NullTarget> null = rb::Ref<NullTarget>::New();
-    rb::Ref<RtfParser> alone = rb::Ref<RtfParser>::New();
-    alone->RTFparser();
-    const int in0 = ::open(path, O_RDONLY | O_CLOEXEC);
-    const Clock::time_point start0 = Clock::now();
-    alone->Parse(rb::Ref<rb::BinaryStream>::New(in0, false), null.get());
-    reader = std::min(reader, Seconds(start0, Clock::now()));
-    states = null->states;
-
-    // Into the help field: until the document is complete and the field is
-    // back in view (the toolkit lays out what lies below the visible part
-    // later, while idle).
-    if (!readerOnly) {
-      const int in = ::open(path, O_RDONLY | O_CLOEXEC);
-      rb::Ref<RtfParser> parser = rb::Ref<RtfParser>::New();
-      parser->RTFparser();
-      const Clock::time_point start = Clock::now();
-      parser->Parse(rb::Ref<rb::BinaryStream>::New(in, false), field.get());
-      ours = std::min(ours, Seconds(start, Clock::now()));
-      chars = field->Text().Bytes().size();
-      // Let the idle layout finish before anything else is timed.
-      rb::RunEventLoopFor(300);
-    }
-
-    const double u = TimeUnrtf(path);
-    if (u < 0) {
+  std::printf("%-10s %9s %8s %9s %9s %9s %8s %7s\n", "input", "bytes", "text", "reader", "field", "unrtf",
+              "ratio", "gap ms");
+  for (const std::string& name : only) {
+    const std::string doc = name == "mixed" ? Mixed(size) : name == "table" ? Table() : Paragraph();
+    char path[] = "/tmp/rtf_bench_XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) return 1;
+    const bool written = write(fd, doc.data(), doc.size()) == static_cast<ssize_t>(doc.size());
+    close(fd);
+    Figures f;
+    const bool ok = written && Measure(path, rounds, readerOnly, f);
+    unlink(path);
+    if (!ok) {
       std::fprintf(stderr, "unrtf --text could not be run (apt-get install -y unrtf)\n");
-      unlink(path);
       return 2;
     }
-    theirs = std::min(theirs, u);
+    if (readerOnly)
+      std::printf("%-10s %9zu %8s %8.3fs %9s %8.3fs %8.2f %7s\n", name.c_str(), doc.size(), "-", f.reader, "-",
+                  f.unrtf, f.reader / f.unrtf, "-");
+    else
+      std::printf("%-10s %9zu %8zu %8.3fs %8.3fs %8.3fs %8.2f %7.0f\n", name.c_str(), doc.size(), f.chars, f.reader,
+                  f.field, f.unrtf, f.field / f.unrtf, f.gap * 1000);
+    std::fflush(stdout);
   }
-  unlink(path);
-  std::printf("document: %zu bytes, %zu bytes of text in the field\n", doc.size(), chars);
-  std::printf("reader alone (discarding target): %.3f s, %zu states sent\n", reader, states);
-  std::printf("help field: %.3f s   unrtf --text: %.3f s   (best of %d)\n", ours, theirs, rounds);
-  if (!readerOnly) std::printf("ratio: %.2f (target at most 2)\n", ours / theirs);
-  std::printf("reader alone vs unrtf: %.2f\n", reader / theirs);
+  std::printf("ratio: help field against unrtf --text; targets: mixed and table at most 2, paragraph a few\n"
+              "seconds in the field; gap: longest time the event loop did not run while a document loaded,\n"
+              "at most 100 ms. Times best of %d, gaps the largest of %d.\n",
+              rounds, rounds);
   return 0;
 }

@@ -10,7 +10,10 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTextLayout>
+#include <QAbstractTextDocumentLayout>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "framework/gui_private.h"
 
@@ -34,13 +37,47 @@ QString DisplayForm(const String& s) {
   return q;
 }
 
-// The field's text with line ends as LF. Unlike toPlainText, non-breaking
-// spaces stay what they are.
-QString FieldText(const QTextEdit* w) {
-  QString t = w->document()->toRawText();
-  for (QChar& c : t) {
-    const char16_t u = c.unicode();
-    if (u == QChar::ParagraphSeparator || u == QChar::LineSeparator || u == 0xFDD0 || u == 0xFDD1) c = u'\n';
+// Characters of text laid out at a time while an edit block lasts, and the
+// length from which a paragraph is cut where a line starts. A paragraph is
+// always laid out whole; with many style runs and no place to break a line
+// that takes time that grows with the square of its length.
+constexpr int kPieceChars = 1000;
+constexpr int kLongParagraph = 1000;
+
+// Text positions leave out the breaks that cut long paragraphs (`cuts`,
+// ascending document positions).
+int TextPosition(const std::vector<int>& cuts, int position) {
+  return position - static_cast<int>(std::lower_bound(cuts.begin(), cuts.end(), position) - cuts.begin());
+}
+
+int DocumentPosition(const std::vector<int>& cuts, int text) {
+  // The k-th cut (from 0) stands at text position cuts[k] - k.
+  size_t low = 0, high = cuts.size();
+  while (low < high) {
+    const size_t mid = (low + high) / 2;
+    if (cuts[mid] - static_cast<int>(mid) < text) low = mid + 1;
+    else high = mid;
+  }
+  return text + static_cast<int>(low);
+}
+
+// The text between two document positions with line ends as LF and without
+// the cuts. Unlike toPlainText, non-breaking spaces stay what they are.
+QString FieldText(const QTextEdit* w, const std::vector<int>& cuts, int from = 0, int to = -1) {
+  const QString raw = w->document()->toRawText();
+  if (to < 0 || to > raw.size()) to = static_cast<int>(raw.size());
+  if (from < 0) from = 0;
+  QString t;
+  t.reserve(to > from ? to - from : 0);
+  auto cut = std::lower_bound(cuts.begin(), cuts.end(), from);
+  for (int i = from; i < to; ++i) {
+    if (cut != cuts.end() && *cut == i) {
+      ++cut;
+      continue;
+    }
+    const char16_t u = raw.at(i).unicode();
+    const bool lineEnd = u == QChar::ParagraphSeparator || u == QChar::LineSeparator || u == 0xFDD0 || u == 0xFDD1;
+    t += lineEnd ? QChar(u'\n') : raw.at(i);
   }
   return t;
 }
@@ -145,6 +182,7 @@ EditField::EditField() : RectControl(NewWidget<FieldWidget>()) {
 
 struct EditField::EditBlock {
   QTextCursor cursor;
+  int pending = 0;  // characters inserted since the last piece was laid out
 };
 
 EditField::~EditField() = default;
@@ -154,12 +192,13 @@ EditField::~EditField() = default;
 String EditField::Text() const {
   if (exactValid_) return exact_;
   FieldWidget* w = W(this);
-  return w ? FromQ(FieldText(w)) : String();
+  return w ? FromQ(FieldText(w, cuts_)) : String();
 }
 
 void EditField::SetText(const String& s) {
   exact_ = s;
   exactValid_ = true;
+  cuts_.clear();
   if (FieldWidget* w = W(this)) {
     ++updating_;
     w->setPlainText(DisplayForm(s));
@@ -183,7 +222,7 @@ void EditField::_UserEdited() {
   // Margins, fonts and formats changed from code also report a change; the
   // exact text stays valid while the characters are the same.
   FieldWidget* w = W(this);
-  if (w && FieldText(w) == DisplayForm(exact_)) return;
+  if (w && FieldText(w, cuts_) == DisplayForm(exact_)) return;
   exactValid_ = false;
 }
 
@@ -204,6 +243,8 @@ void EditField::SetMultiLine(bool v) {
 
 void EditField::SetReadOnly(bool v) {
   readOnly_ = v;
+  // What the user edits moves the cuts: from now on they are paragraph ends.
+  if (!v) cuts_.clear();
   if (FieldWidget* w = W(this)) {
     w->setReadOnly(v);
     // Nothing to undo in a field the user cannot edit.
@@ -325,20 +366,21 @@ struct EditFieldCursor {
   }
 };
 
-int EditField::SelStart() const { return EditFieldCursor::Get(this).selectionStart(); }
+int EditField::SelStart() const { return TextPosition(cuts_, EditFieldCursor::Get(this).selectionStart()); }
 
 void EditField::SetSelStart(int pos) {
   FieldWidget* w = W(this);
   if (!w) return;
   QTextCursor c = EditFieldCursor::Get(this);
   int end = static_cast<int>(w->document()->characterCount()) - 1;
-  c.setPosition(pos < 0 ? 0 : (pos > end ? end : pos));
+  pos = DocumentPosition(cuts_, pos < 0 ? 0 : pos);
+  c.setPosition(pos > end ? end : pos);
   EditFieldCursor::Set(this, c);
 }
 
 int EditField::SelLength() const {
   QTextCursor c = EditFieldCursor::Get(this);
-  return c.selectionEnd() - c.selectionStart();
+  return TextPosition(cuts_, c.selectionEnd()) - TextPosition(cuts_, c.selectionStart());
 }
 
 void EditField::SetSelLength(int n) {
@@ -347,7 +389,7 @@ void EditField::SetSelLength(int n) {
   QTextCursor c = EditFieldCursor::Get(this);
   int start = c.selectionStart();
   int end = static_cast<int>(w->document()->characterCount()) - 1;
-  int stop = start + (n < 0 ? 0 : n);
+  int stop = DocumentPosition(cuts_, TextPosition(cuts_, start) + (n < 0 ? 0 : n));
   c.setPosition(start);
   c.setPosition(stop > end ? end : stop, QTextCursor::KeepAnchor);
   EditFieldCursor::Set(this, c);
@@ -356,9 +398,8 @@ void EditField::SetSelLength(int n) {
 String EditField::SelText() const {
   FieldWidget* w = W(this);
   if (!w) return String();
-  QString t = EditFieldCursor::Get(this).selectedText();
-  t.replace(QChar::ParagraphSeparator, QChar('\n'));
-  return FromQ(t);
+  QTextCursor c = EditFieldCursor::Get(this);
+  return FromQ(FieldText(w, cuts_, c.selectionStart(), c.selectionEnd()));
 }
 
 void EditField::SetSelText(const String& s) {
@@ -367,11 +408,20 @@ void EditField::SetSelText(const String& s) {
   ++updating_;
   QTextCursor c = EditFieldCursor::Get(this);
   QTextCharFormat f = EditFieldCursor::Format(this);
+  const int from = c.selectionStart();
+  const int to = c.selectionEnd();
   c.insertText(DisplayForm(s), f);
   EditFieldCursor::Set(this, c);
   EditFieldCursor::SetFormat(this, f);
+  // Cuts in the replaced text go with it; those after it move.
+  const int added = c.position() - from;
+  auto first = std::lower_bound(cuts_.begin(), cuts_.end(), from);
+  auto last = std::lower_bound(first, cuts_.end(), to > from ? to : from);
+  for (auto it = last; it != cuts_.end(); ++it) *it += added - (to - from);
+  cuts_.erase(first, last);
   --updating_;
   exactValid_ = false;
+  if (block_ && (block_->pending += added) >= kPieceChars) LayOutPiece();
 }
 
 void EditField::BeginEditBlock() {
@@ -395,6 +445,51 @@ void EditField::EndEditBlock() {
   if (now.position() != c.position() || now.anchor() != c.anchor()) w->setTextCursor(c);
   w->setCurrentCharFormat(f);
   --updating_;
+}
+
+// Whether the width that lines wrap at is the one the field keeps: the
+// field is shown, and its vertical scroll bar will not come or go.
+static bool WidthSettled(const QTextEdit* w) {
+  return w->isVisible() &&
+         (w->verticalScrollBarPolicy() != Qt::ScrollBarAsNeeded || w->verticalScrollBar()->isVisible());
+}
+
+void EditField::LayOutPiece() {
+  FieldWidget* w = W(this);
+  if (!w || !block_) return;
+  QTextCursor& c = block_->cursor;
+  block_->pending = 0;
+  ++updating_;
+  const QTextCharFormat format = c.charFormat();
+  c.endEditBlock();  // the toolkit lays out what arrived
+  c.beginEditBlock();
+  QTextBlock paragraph = c.block();
+  if (readOnly_ && paragraph.length() > kLongParagraph && WidthSettled(w)) {
+    w->document()->documentLayout()->blockBoundingRect(paragraph);  // laid out at the field's width
+    const QTextLayout* lines = paragraph.layout();
+    if (lines && lines->lineCount() > 1) {
+      // Lines wrap the same whether the text after the start of the last
+      // line follows in this paragraph or starts the next one.
+      const int cut = paragraph.position() + lines->lineAt(lines->lineCount() - 1).textStart();
+      QTextCursor at(w->document());
+      at.setPosition(cut);
+      at.insertBlock(paragraph.blockFormat(), at.charFormat());
+      cuts_.push_back(cut);
+      c.setCharFormat(format);
+    }
+  }
+  --updating_;
+}
+
+int EditField::LineCount() const {
+  FieldWidget* w = W(this);
+  if (!w) return 0;
+  QTextDocument* doc = w->document();
+  doc->documentLayout()->documentSize();  // lays out the rest
+  int lines = 0;
+  for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+    if (const QTextLayout* l = b.layout()) lines += l->lineCount();
+  return lines;
 }
 
 bool EditField::LayoutComplete() const {
@@ -549,7 +644,18 @@ void EditField::SetSelAlignment(int a) {
   b.setProperty(kAlignment, a);
   QTextCursor c = EditFieldCursor::Get(this);
   QTextCharFormat keep = EditFieldCursor::Format(this);
-  c.mergeBlockFormat(b);
+  // A paragraph that was cut is aligned whole.
+  auto continues = [this](const QTextBlock& block) {
+    return block.isValid() && std::binary_search(cuts_.begin(), cuts_.end(), block.position() - 1);
+  };
+  QTextBlock first = w->document()->findBlock(c.selectionStart());
+  while (continues(first)) first = first.previous();
+  QTextBlock last = w->document()->findBlock(c.selectionEnd());
+  while (continues(last.next())) last = last.next();
+  QTextCursor paragraph(w->document());
+  paragraph.setPosition(first.position());
+  paragraph.setPosition(last.position(), QTextCursor::KeepAnchor);
+  paragraph.mergeBlockFormat(b);
   EditFieldCursor::Set(this, c);
   EditFieldCursor::SetFormat(this, keep);
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <string>
+#include <vector>
 
 #include "framework/control.h"
 
@@ -87,10 +88,19 @@ class EditField : public RectControl {
   int SelAlignment() const;
   void SetSelAlignment(int a);
 
-  // Many edits as one: the field lays its text out once, at the outermost
-  // EndEditBlock. Calls nest.
+  // Many edits as one: the field lays out what arrives in pieces of about a
+  // thousand characters instead of after every edit, the rest at the
+  // outermost EndEditBlock. Calls nest. In a read-only field a paragraph
+  // that grows long is cut where one of its lines starts, so that no piece
+  // lays a long paragraph out again: the cut shows nowhere, neither on the
+  // screen nor in Text or the selection's positions, as long as the
+  // field's width stays as it was.
   void BeginEditBlock();
   void EndEditBlock();
+  // Number of lines the text takes at the field's width.
+  int LineCount() const;
+  // Tests: how many cuts long paragraphs have.
+  int _ParagraphCutsForTesting() const { return static_cast<int>(cuts_.size()); }
   // True once the toolkit has laid out the whole text (it lays out what
   // lies below the visible part in steps while idle).
   bool LayoutComplete() const;
@@ -115,6 +125,9 @@ class EditField : public RectControl {
   // of the field's own; the widget's cursor follows at the end of the block.
   struct EditBlock;
   std::unique_ptr<EditBlock> block_;
+  // Positions of the breaks that cut long paragraphs, ascending.
+  std::vector<int> cuts_;
+  void LayOutPiece();
   friend struct EditFieldCursor;
   bool multiLine_ = false, readOnly_ = false, styled_ = false, password_ = false;
   bool acceptTabs_ = false, border_ = true, scrollV_ = false, scrollH_ = false;

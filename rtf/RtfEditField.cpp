@@ -87,6 +87,9 @@ bool RtfEditField::Preprocess() {
 void RtfEditField::Write(const rb::String& s) {
   if (s.Empty()) return;
   buffer += AsUtf8(s);
+  // A long run goes in as it arrives, in pieces the field lays out one by
+  // one, rather than in one insertion at its end.
+  if (buffer.Bytes().size() >= kLongRun) WriteBuffer();
 }
 
 void RtfEditField::WriteBuffer() {

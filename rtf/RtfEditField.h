@@ -19,7 +19,8 @@ class RtfEditField : public rb::EditField, public RtfTarget {
   // Flushes the text gathered so far in the old style, then keeps st and
   // applies it to the insertion point.
   void SetState(const rb::Ref<RtfState>& st) override;
-  // Gathers text (Mac Roman); nothing is shown until the next flush.
+  // Gathers text (Mac Roman); nothing is shown until the next flush, or
+  // until kLongRun bytes are gathered.
   void Write(const rb::String& s) override;
   void Version() {}
   // Moves the field below its window, clears it, starts from a new state.
@@ -36,6 +37,9 @@ class RtfEditField : public rb::EditField, public RtfTarget {
   bool StyleChanged(const rb::Ref<RtfState>& st) const;
   // The style at the insertion point.
   rb::Ref<RtfState> GetState() const;
+
+  // Bytes of text (UTF-8) gathered at most before they are inserted.
+  static constexpr size_t kLongRun = 1024;
 
   // Size of a small capital drawn for a lower-case letter of the given size.
   static int SmallCapitalSize(int size);

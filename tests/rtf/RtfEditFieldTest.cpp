@@ -3,6 +3,7 @@
 // StyleChanged, Export) and documents parsed into the real field.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,17 +20,22 @@ using rtftest::RecordingTarget;
 
 namespace {
 
-class FieldHost : public rb::Window {
+// A window with a field placed as the help window's; read-only as there, or
+// one the user may edit.
+template <bool kReadOnly>
+class FieldHostOf : public rb::Window {
  public:
   void Layout() override {
     _ApplyProperties({{"Title", "Field"}, {"Width", 653}, {"Height", 462}, {"Visible", true}});
   }
   void CreateControls() override {
     _NewControl<RtfEditField>("Field", {{"Left", 0}, {"Top", 230}, {"Width", 653}, {"Height", 212},
-                                        {"MultiLine", true}, {"Styled", true}, {"ReadOnly", true},
+                                        {"MultiLine", true}, {"Styled", true}, {"ReadOnly", kReadOnly},
                                         {"ScrollBarVertical", true}});
   }
 };
+using FieldHost = FieldHostOf<true>;
+using EditableHost = FieldHostOf<false>;
 
 rb::Ref<FieldHost> Host() { return rb::ImplicitWindow<FieldHost>("RtfFieldHost"); }
 
@@ -428,6 +434,51 @@ TEST_F(RtfEditFieldTest, TextAfterAGroupIsShownInTheEnclosingFormat) {
   After("small");
   EXPECT_EQ(field->SelTextSize(), 12);
   EXPECT_FALSE(field->SelItalic());
+}
+
+TEST_F(RtfEditFieldTest, LongParagraphsAreCutWhereALineStartsAndShowAsOne) {
+  // A long paragraph of words and runs, centred by a word at its end, and
+  // one of runs without a place to break a line.
+  std::string doc = "{\\rtf1\\ansi ";
+  for (int i = 0; i < 400; ++i) doc += "{\\b word" + std::to_string(i) + "} {\\i and} more ";
+  doc += "\\qc\\par\\ql ";
+  for (int i = 0; i < 700; ++i) doc += "{\\b a}{\\i b}c";
+  doc += "\\par end}";
+  Render(doc);
+  // The same document where nothing is cut: in a field the user may edit.
+  rb::Ref<EditableHost> host = rb::ImplicitWindow<EditableHost>("RtfEditableHost");
+  rb::Ref<RtfEditField> whole = host->Control<RtfEditField>("Field");
+  rb::Ref<RtfParser> parser = rb::Ref<RtfParser>::New();
+  parser->RTFparser();
+  parser->Parse(rtftest::StreamOf(doc), whole.get());
+
+  EXPECT_GT(field->_ParagraphCutsForTesting(), 5);
+  EXPECT_EQ(whole->_ParagraphCutsForTesting(), 0);
+  // Neither the text nor its lines show the cuts.
+  const std::string text = field->Text().Utf8();
+  EXPECT_EQ(text, whole->Text().Utf8());
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+  EXPECT_EQ(field->LineCount(), whole->LineCount());
+  EXPECT_GT(field->LineCount(), 50);
+  // Positions and selections count the characters of the text.
+  After("word399");
+  EXPECT_TRUE(field->SelBold());
+  After("word399 and");
+  EXPECT_TRUE(field->SelItalic());
+  const int at = static_cast<int>(text.find("word250"));
+  field->SetSelStart(at);
+  field->SetSelLength(40);
+  EXPECT_EQ(field->SelStart(), at);
+  EXPECT_EQ(field->SelLength(), 40);
+  EXPECT_EQ(field->SelText().Utf8(), text.substr(static_cast<size_t>(at), 40));
+  // The alignment at the paragraph's end holds for all of it.
+  field->SetSelStart(0);
+  EXPECT_EQ(field->SelAlignment(), 2);
+  After("word399");
+  EXPECT_EQ(field->SelAlignment(), 2);
+  After("abcabc");
+  EXPECT_EQ(field->SelAlignment(), 1);
+  host->Close();
 }
 
 TEST_F(RtfEditFieldTest, FieldWithoutAWindowCannotLoad) {
