@@ -4,7 +4,10 @@
 #include <QFocusEvent>
 #include <QFontInfo>
 #include <QKeyEvent>
+#include <QGlyphRun>
 #include <QMimeData>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -28,6 +31,17 @@ constexpr int kShadow = QTextFormat::UserProperty + 3;
 constexpr int kExtend = QTextFormat::UserProperty + 4;
 constexpr int kCondense = QTextFormat::UserProperty + 5;
 constexpr int kAlignment = QTextFormat::UserProperty + 6;
+
+// The pen that draws outlined text.
+QPen OutlinePen(const QColor& color) { return QPen(QBrush(color), 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
+
+// The colour text of a format is shown in: the outline's for outlined text.
+QColor TextColorOf(const QTextCharFormat& f, const QColor& fallback) {
+  if (f.boolProperty(kOutline) && f.hasProperty(QTextFormat::TextOutline)) return f.textOutline().color();
+  if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush)
+    return f.foreground().color();
+  return fallback;
+}
 
 // Line ends as the widget keeps them: LF.
 QString DisplayForm(const String& s) {
@@ -162,6 +176,46 @@ class FieldWidget : public OwnedWidget<QTextEdit> {
     if (EditField* f = field()) {
       Ref<EditField> keep(f);
       GuardedCall([&] { f->_LostFocus(); });
+    }
+  }
+  void paintEvent(QPaintEvent* e) override {
+    PaintShadows(e->rect());
+    QTextEdit::paintEvent(e);
+  }
+  // What is copied or dragged holds the text without the cuts.
+  QMimeData* createMimeDataFromSelection() const override {
+    QMimeData* data = QTextEdit::createMimeDataFromSelection();
+    if (EditField* f = field()) data->setText(ToQ(f->SelText()));
+    return data;
+  }
+
+ private:
+  // Shadowed text: the toolkit has no such format, so its glyphs are drawn
+  // once more, lighter and a little lower right, under the text.
+  void PaintShadows(const QRect& area) {
+    QTextDocument* doc = document();
+    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    const QPointF scrolled(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    QPainter painter(viewport());
+    for (QTextBlock block = cursorForPosition(area.topLeft()).block(); block.isValid(); block = block.next()) {
+      const QRectF box = layout->blockBoundingRect(block).translated(scrolled);
+      if (box.top() > area.bottom()) break;
+      const QTextLayout* lines = block.layout();
+      if (!lines) continue;
+      for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment piece = it.fragment();
+        const QTextCharFormat format = piece.charFormat();
+        if (!piece.isValid() || !format.boolProperty(kShadow)) continue;
+        QColor shade = TextColorOf(format, palette().color(QPalette::Text));
+        shade.setAlphaF(0.4f);
+        painter.setPen(shade);
+        const qreal size = format.hasProperty(QTextFormat::FontPixelSize) ? format.intProperty(QTextFormat::FontPixelSize)
+                                                                          : QFontInfo(font()).pixelSize();
+        const qreal step = size < 24 ? 1.0 : size / 12.0;
+        const QPointF at = scrolled + lines->position() + QPointF(step, step);
+        for (const QGlyphRun& run : lines->glyphRuns(piece.position() - block.position(), piece.length()))
+          painter.drawGlyphRun(at, run);
+      }
     }
   }
 };
@@ -542,16 +596,14 @@ void EditField::SetSelTextSize(int size) {
   Merge(this, f);
 }
 
-Color EditField::SelTextColor() const {
-  QTextCharFormat f = Current(this);
-  if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush)
-    return FromQColor(f.foreground().color());
-  return textColor_;
-}
+Color EditField::SelTextColor() const { return FromQColor(TextColorOf(Current(this), ToQColor(textColor_))); }
 
 void EditField::SetSelTextColor(Color c) {
   QTextCharFormat f;
-  f.setForeground(ToQColor(c));
+  if (SelOutline())
+    f.setTextOutline(OutlinePen(ToQColor(c)));
+  else
+    f.setForeground(ToQColor(c));
   Merge(this, f);
 }
 
@@ -593,8 +645,13 @@ void EditField::SetSelUnderline(bool v) {
 
 bool EditField::SelOutline() const { return Current(this).boolProperty(kOutline); }
 void EditField::SetSelOutline(bool v) {
+  const QColor color = ToQColor(SelTextColor());
   QTextCharFormat f;
   f.setProperty(kOutline, v);
+  // Outlined glyphs are hollow: drawn with the text colour round an empty
+  // inside.
+  f.setTextOutline(v ? OutlinePen(color) : QPen(Qt::NoPen));
+  f.setForeground(v ? QColor(Qt::transparent) : color);
   Merge(this, f);
 }
 

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDropEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -67,6 +68,22 @@ void ClickForTesting(const Ref<Window>& window, int x, int y) {
 void ClickControlForTesting(const Ref<RectControl>& control) {
   if (!control) throw NilObjectException();
   if (QWidget* w = control->_Widget()) SendClick(w, QPoint(w->width() / 2, w->height() / 2));
+}
+
+std::vector<Color> GrabForTesting(const Ref<RectControl>& control, int* width) {
+  if (!control) throw NilObjectException();
+  std::vector<Color> pixels;
+  QWidget* w = control->_Widget();
+  if (!w) return pixels;
+  const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  if (width) *width = image.width();
+  pixels.reserve(static_cast<size_t>(image.width()) * static_cast<size_t>(image.height()));
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb p = image.pixel(x, y);
+      pixels.push_back(RGB(qRed(p), qGreen(p), qBlue(p)));
+    }
+  return pixels;
 }
 
 void DoubleClickRowForTesting(const Ref<Listbox>& list, int row) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "framework/control.h"
 
@@ -20,6 +21,8 @@ bool DropUriListForTesting(const Ref<RectControl>& target, const std::string& ur
 void ClickForTesting(const Ref<Window>& window, int x, int y);
 // Clicks the middle of a control.
 void ClickControlForTesting(const Ref<RectControl>& control);
+// The control as it draws itself now: its pixels row by row.
+std::vector<Color> GrabForTesting(const Ref<RectControl>& control, int* width = nullptr);
 // Double-clicks a row of a list.
 void DoubleClickRowForTesting(const Ref<Listbox>& list, int row);
 // Types text into a control, one key press per character.

@@ -231,6 +231,54 @@ TEST_F(ControlsTest, EditFieldSelectionStylesApplyToInsertedRuns) {
   EXPECT_TRUE(q->SelShadow());
 }
 
+// Pixels of the field after it shows "HH" in 40-pixel black text with the
+// given styles.
+std::vector<rb::Color> Drawn(const rb::Ref<rb::EditField>& q, bool outline, bool shadow) {
+  q->SetText("");
+  q->SetSelTextSize(40);
+  q->SetSelTextColor(rb::RGB(0, 0, 0));
+  q->SetSelOutline(outline);
+  q->SetSelShadow(shadow);
+  q->SetSelText("HH");
+  return rb::GrabForTesting(q);
+}
+
+// Pixels whose grey level (the mean of red, green and blue) lies in [low, high].
+int Count(const std::vector<rb::Color>& pixels, int low, int high) {
+  int n = 0;
+  for (rb::Color c : pixels) {
+    const int level = static_cast<int>(((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF)) / 3;
+    n += level >= low && level <= high;
+  }
+  return n;
+}
+
+TEST_F(ControlsTest, EditFieldDrawsOutlinedTextHollowAndShadowedTextWithAShadow) {
+  auto q = Host()->Query();
+  q->SetStyled(true);
+  const std::vector<rb::Color> plain = Drawn(q, false, false);
+  const std::vector<rb::Color> outlined = Drawn(q, true, false);
+  EXPECT_TRUE(q->SelOutline());
+  EXPECT_EQ(q->SelTextColor(), rb::RGB(0, 0, 0));  // the outline's colour
+  const std::vector<rb::Color> shadowed = Drawn(q, false, true);
+  const int dark = Count(plain, 0, 90);
+  ASSERT_GT(dark, 100);
+  // An outline draws the edges of the letters only.
+  EXPECT_GT(Count(outlined, 0, 90), 20);
+  EXPECT_LT(Count(outlined, 0, 90), dark / 2);
+  // A shadow adds a lighter copy beside the letters.
+  EXPECT_GT(Count(shadowed, 91, 230), Count(plain, 91, 230) + 20);
+  EXPECT_GE(Count(shadowed, 0, 90), dark - 5);
+
+  // The colour moves between fill and outline as the style comes and goes.
+  q->SetSelTextColor(rb::RGB(200, 0, 0));
+  q->SetSelOutline(true);
+  EXPECT_EQ(q->SelTextColor(), rb::RGB(200, 0, 0));
+  q->SetSelTextColor(rb::RGB(0, 0, 200));
+  q->SetSelOutline(false);
+  EXPECT_EQ(q->SelTextColor(), rb::RGB(0, 0, 200));
+}
+
 TEST_F(ControlsTest, CheckBoxRaisesActionWhenItsValueChanges) {
   auto w = Host();
   auto tick = w->Control<rb::CheckBox>("Tick");
