@@ -1,10 +1,11 @@
 #include "framework/editfield.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QFontInfo>
-#include <QKeyEvent>
 #include <QGlyphRun>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QPaintEvent>
@@ -13,7 +14,6 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTextLayout>
-#include <QAbstractTextDocumentLayout>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -57,6 +57,13 @@ QString DisplayForm(const String& s) {
 // that takes time that grows with the square of its length.
 constexpr int kPieceChars = 1000;
 constexpr int kLongParagraph = 1000;
+
+// Whether the width that lines wrap at is the one the field keeps: the
+// field is shown, and its vertical scroll bar will not come or go.
+bool WidthSettled(const QTextEdit* w) {
+  return w->isVisible() &&
+         (w->verticalScrollBarPolicy() != Qt::ScrollBarAsNeeded || w->verticalScrollBar()->isVisible());
+}
 
 // Text positions leave out the breaks that cut long paragraphs (`cuts`,
 // ascending document positions).
@@ -501,13 +508,6 @@ void EditField::EndEditBlock() {
   --updating_;
 }
 
-// Whether the width that lines wrap at is the one the field keeps: the
-// field is shown, and its vertical scroll bar will not come or go.
-static bool WidthSettled(const QTextEdit* w) {
-  return w->isVisible() &&
-         (w->verticalScrollBarPolicy() != Qt::ScrollBarAsNeeded || w->verticalScrollBar()->isVisible());
-}
-
 void EditField::LayOutPiece() {
   FieldWidget* w = W(this);
   if (!w || !block_) return;
@@ -528,7 +528,9 @@ void EditField::LayOutPiece() {
       QTextCursor at(w->document());
       at.setPosition(cut);
       at.insertBlock(paragraph.blockFormat(), at.charFormat());
-      cuts_.push_back(cut);
+      auto later = std::upper_bound(cuts_.begin(), cuts_.end(), cut);
+      for (auto it = later; it != cuts_.end(); ++it) ++*it;
+      cuts_.insert(later, cut);
       c.setCharFormat(format);
     }
   }

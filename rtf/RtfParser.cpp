@@ -74,11 +74,11 @@ const std::unordered_map<std::string, Action>& Words() {
     add({"s"}, Word::Style);
     add({"colortbl"}, Word::ColorTable);
     add({"info"}, Word::Info);
+    // Groups skipped whole. A field is not: its result (fldrslt) is read as
+    // ordinary text, and only its instruction is skipped.
     add({"macpict", "pmmetafile", "wmetafile", "dibitmap", "wbitmap", "header", "headerl", "headerr",
          "headerf", "footer", "footerl", "footerr", "footerf", "fldinst", "xe", "tc", "object", "pict", "*"},
         Word::SkipGroup);
-    // A field shows its result (fldrslt) as ordinary text; only its
-    // instruction is skipped.
     add({"pard", "ql"}, Word::AlignLeft);
     add({"qc"}, Word::AlignCenter);
     add({"qr"}, Word::AlignRight);
