@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "framework/application.h"
 #include "framework/background_task.h"
 #include "framework/text_encoding.h"
 #include "rtf/RtfDate.h"
@@ -125,7 +126,7 @@ std::string LowerAscii(const std::string& s) {
 }
 
 RtfParser::CancelSource& CancelHook() {
-  static RtfParser::CancelSource source;
+  static RtfParser::CancelSource source = rb::UserCancelled;
   return source;
 }
 

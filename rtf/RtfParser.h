@@ -44,8 +44,9 @@ class RtfParser : public rb::Object {
   void Version() {}
   void SetProgressBar(const rb::Ref<rb::ProgressBar>& p);
 
-  // The user's cancel request, polled once per byte read by Parse. By
-  // default nobody cancels.
+  // The user's cancel request, polled once per byte read by Parse: the
+  // framework's UserCancelled unless another source is set (nullptr: nobody
+  // cancels).
   using CancelSource = std::function<bool()>;
   static void SetUserCancelledSource(CancelSource source);
   static bool UserCancelled();
