@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Skerrow as a person uses it: a real X server (Xvfb) with a real window
 # manager (openbox), real key presses and clicks (xdotool), the clipboard
-# read back with xclip, window positions with xwininfo. Each start waits for what the user would see before
-# acting, by polling with a time limit.
+# read back with xclip and window positions with xwininfo. Every step waits
+# for what the user would see before acting, by polling with a time limit.
 #
 #   desktop_test.sh PROGRAM_FOLDER
 set -uo pipefail
@@ -15,7 +15,12 @@ done
 
 work=$(mktemp -d)
 background=()
+app=""
+stop_app() {
+  [ -n "$app" ] && { kill "$app" 2>/dev/null; wait "$app" 2>/dev/null; app=""; }
+}
 cleanup() {
+  stop_app
   for pid in "${background[@]}"; do kill "$pid" 2>/dev/null; done
   wait 2>/dev/null
   rm -rf "$work"
@@ -88,7 +93,6 @@ log "openbox running"
 
 # ---- The program ----
 
-app=""
 start_app() {
   "$program" >"$work/app.log" 2>&1 &
   app=$!
@@ -106,11 +110,6 @@ expect_exit() {
   [ "$code" -eq 0 ] || fail "exit code $code after $1"
   app=""
 }
-stop_app() {
-  [ -n "$app" ] && { kill "$app" 2>/dev/null; wait "$app" 2>/dev/null; app=""; }
-}
-trap 'stop_app; cleanup' EXIT
-
 # 1. Five starts in a row: without any click, Ctrl+? opens the help, and
 #    Ctrl+Q in the help window quits.
 for run in 1 2 3 4 5; do
@@ -180,8 +179,10 @@ xdotool mousemove --window "$statistics" 150 150 click 1
 wait_for 10 "active statistics window" active_is "Statistics"
 xdotool key ctrl+a
 # Edit > Copy through the statistics window's own menu.
+before=$(shown_count)
 xdotool key alt+e
-sleep 0.3
+menu_open() { [ "$(shown_count)" -gt "$before" ]; }
+wait_for 10 "the Edit menu" menu_open
 xdotool key c
 wait_for 10 "the statistics text on the clipboard" clipboard_has "1 Requested Files"
 clipboard_has "1 file have been found" || fail "clipboard holds '$(clipboard)'"
