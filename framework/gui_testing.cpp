@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 
+#include "framework/application.h"
 #include "framework/gui_private.h"
 #include "framework/listbox.h"
 #include "framework/picture.h"
@@ -187,6 +188,18 @@ std::vector<MenuEntryForTesting> MenuEntriesForTesting(const Ref<Window>& window
                        a->shortcut().toString(QKeySequence::PortableText).toStdString(), a->isEnabled()});
   }
   return entries;
+}
+
+int RunProgramLoopForTesting(const std::function<void()>& action, int timeoutMs) {
+  EnsureGuiApplication();
+  QTimer start, guard;
+  start.setSingleShot(true);
+  guard.setSingleShot(true);
+  QObject::connect(&start, &QTimer::timeout, [&action] { GuardedCall(action); });
+  QObject::connect(&guard, &QTimer::timeout, [] { Quit(-1); });
+  start.start(5);
+  guard.start(timeoutMs);
+  return _RuntimeRun();
 }
 
 String ClipboardTextForTesting() { return FromQ(QGuiApplication::clipboard()->text()); }

@@ -2,6 +2,7 @@
 // delivered through the toolkit as real input would be.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,11 @@ struct MenuEntryForTesting {
   bool enabled = true;
 };
 std::vector<MenuEntryForTesting> MenuEntriesForTesting(const Ref<Window>& window, int menuIndex);
+
+// Runs the program's event loop (_RuntimeRun) and, once it runs, the
+// action; answers the run's exit code, or -1 when nothing ended the run
+// within the time.
+int RunProgramLoopForTesting(const std::function<void()>& action, int timeoutMs = 5000);
 
 // The clipboard's text.
 String ClipboardTextForTesting();

@@ -8,7 +8,6 @@
 #include "engine_fixture.h"
 #include "framework/dragitem.h"
 #include "framework/gui_testing.h"
-#include "framework/timer.h"
 #include "support/test_support.h"
 #include "ui/MenuBar1.h"
 
@@ -255,15 +254,7 @@ TEST_F(SearchWindowTest, AfterStartTheSearchWindowKeepsActivationAndItsShortcuts
   ASSERT_TRUE(rb::RunEventLoopUntil([&] { return help->_IsActive(); }, 2000));
 
   // The help window has no bar of its own; the application's Quit acts there.
-  auto guard = rb::Ref<rb::Timer>::New();
-  guard->SetPeriod(5000);
-  guard->SetMode(rb::Timer::ModeSingle);
-  guard->_SetEventHandler("Action", rb::MakeEventHandler([] { rb::Quit(42); }));
-  auto presser = rb::Ref<rb::Timer>::New();
-  presser->SetPeriod(5);
-  presser->SetMode(rb::Timer::ModeSingle);
-  presser->_SetEventHandler("Action", rb::MakeEventHandler([help] { rb::KeyClickForTesting(help, "Ctrl+Q"); }));
-  EXPECT_EQ(rb::_RuntimeRun(), 0);
+  EXPECT_EQ(rb::RunProgramLoopForTesting([help] { rb::KeyClickForTesting(help, "Ctrl+Q"); }), 0);
 }
 
 TEST_F(SearchWindowTest, SearchAgainWhileASearchRunsIsRefused) {

@@ -8,7 +8,6 @@
 #include "framework/editfield.h"
 #include "framework/gui_testing.h"
 #include "framework/menu.h"
-#include "framework/timer.h"
 #include "framework/window.h"
 #include "gui_fixture.h"
 
@@ -149,16 +148,7 @@ TEST_F(MenuTest, ChoosingAnItemRunsTheFrontWindowsHandler) {
 
 TEST_F(MenuTest, TheQuitItemQuitsWhenNothingHandlesIt) {
   rb::ImplicitWindow<BarWindow>("BarWindow");
-  auto guard = rb::Ref<rb::Timer>::New();
-  guard->SetPeriod(3000);
-  guard->SetMode(rb::Timer::ModeSingle);
-  guard->_SetEventHandler("Action", rb::MakeEventHandler([] { rb::Quit(42); }));
-  auto chooser = rb::Ref<rb::Timer>::New();
-  chooser->SetPeriod(5);
-  chooser->SetMode(rb::Timer::ModeSingle);
-  rb::Ref<rb::MenuBar> b = bar;
-  chooser->_SetEventHandler("Action", rb::MakeEventHandler([b] { b->_Lookup("FileQuit")->_Choose(); }));
-  EXPECT_EQ(rb::_RuntimeRun(), 0);
+  EXPECT_EQ(rb::RunProgramLoopForTesting([this] { bar->_Lookup("FileQuit")->_Choose(); }), 0);
 }
 
 }  // namespace
@@ -354,16 +344,8 @@ TEST_F(EditMenuTest, InAWindowWithoutABarTheApplicationBarsShortcutsAct) {
   rb::KeyClickForTesting(w, "Ctrl+C");
   EXPECT_EQ(rb::ClipboardTextForTesting().Utf8(), "read only text");
 
-  // Ctrl+Q quits from there (a guard would end the run with 42).
-  auto guard = rb::Ref<rb::Timer>::New();
-  guard->SetPeriod(3000);
-  guard->SetMode(rb::Timer::ModeSingle);
-  guard->_SetEventHandler("Action", rb::MakeEventHandler([] { rb::Quit(42); }));
-  auto presser = rb::Ref<rb::Timer>::New();
-  presser->SetPeriod(5);
-  presser->SetMode(rb::Timer::ModeSingle);
-  presser->_SetEventHandler("Action", rb::MakeEventHandler([w] { rb::KeyClickForTesting(w, "Ctrl+Q"); }));
-  EXPECT_EQ(rb::_RuntimeRun(), 0);
+  // Ctrl+Q quits from there.
+  EXPECT_EQ(rb::RunProgramLoopForTesting([w] { rb::KeyClickForTesting(w, "Ctrl+Q"); }), 0);
 }
 
 }  // namespace
