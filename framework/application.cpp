@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QThread>
+#include <QWindow>
 #include <QTimer>
 #include <cstdio>
 #include <fstream>
@@ -26,6 +27,7 @@ namespace {
 
 struct AppState {
   Ref<Application> app;
+  bool cancelRequested = false;
   int exitCode = 0;
   bool quitRequested = false;
   int unhandled = 0;
@@ -54,7 +56,13 @@ int KeyCodeOf(int qtKey) {
   }
 }
 
-// Tracks the keyboard state from key events, for Keyboard.AsyncKeyDown.
+bool IsCancelKey(const QKeyEvent* k) {
+  return k->key() == Qt::Key_Escape ||
+         (k->key() == Qt::Key_Period && (k->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)));
+}
+
+// Tracks the keyboard state from key events, for Keyboard.AsyncKeyDown,
+// the user's cancel requests, and readies the menus before a shortcut.
 class KeyTracker : public QObject {
  protected:
   bool eventFilter(QObject* o, QEvent* e) override {
@@ -63,8 +71,14 @@ class KeyTracker : public QObject {
       auto* k = static_cast<QKeyEvent*>(e);
       int code = KeyCodeOf(k->key());
       if (code >= 0 && !(t == QEvent::KeyRelease && k->isAutoRepeat())) _NoteKey(code, t == QEvent::KeyPress);
+      if (t == QEvent::KeyPress && IsCancelKey(k)) state().cancelRequested = true;
+    } else if (t == QEvent::ShortcutOverride) {
+      // Comes before the shortcuts are matched.
+      auto* k = static_cast<QKeyEvent*>(e);
+      if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        GuardedCall([] { _PrepareMenusForKey(); });
     } else if (t == QEvent::ApplicationDeactivate) {
-      ResetKeyboardForTesting();
+      _ForgetKeysDown();
     }
     return QObject::eventFilter(o, e);
   }
@@ -119,6 +133,9 @@ void EnsureGuiApplication() {
     if (a && s == Qt::ApplicationActive) GuardedCall([&] { a->Event_Activate(); });
   });
   app->installEventFilter(new KeyTracker);
+  // A key released while another window (or none of ours) was active is
+  // never seen: what is down is learnt afresh.
+  QObject::connect(app, &QGuiApplication::focusWindowChanged, [] { _ForgetKeysDown(); });
   if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance()) {
     QObject::connect(d, &QAbstractEventDispatcher::awake, [] {
       NoteEventLoopRan();
@@ -154,7 +171,13 @@ Application::Application() : d_(std::make_unique<Private>()) {}
 Application::~Application() = default;
 
 Ref<rb::MenuBar> Application::MenuBar() const { return menuBar_; }
-void Application::SetMenuBar(const Ref<rb::MenuBar>& bar) { menuBar_ = bar; }
+void Application::SetMenuBar(const Ref<rb::MenuBar>& bar) {
+  menuBar_ = bar;
+  // Windows without a bar of their own take this bar's shortcuts.
+  for (const Ref<Window>& w : OpenWindows()) {
+    if (!w->MenuBar()) w->_RebuildMenuBar();
+  }
+}
 
 void Application::_AddMenuHandler(const String& itemName, std::function<bool()> handler) {
   d_->handlers.emplace_back(itemName, std::move(handler));
@@ -247,6 +270,10 @@ void _UnhandledExceptionLater(const std::string& what) {
 
 int UnhandledExceptionCount() { return state().unhandled; }
 
+bool UserCancelled() { return state().cancelRequested; }
+
+void ResetUserCancelled() { state().cancelRequested = false; }
+
 bool RunEventLoopUntil(const std::function<bool()>& done, int timeoutMs) {
   EnsureGuiApplication();
   QElapsedTimer t;
@@ -271,6 +298,7 @@ void ResetGuiForTesting() {
   s.exitCode = 0;
   s.quitRequested = false;
   s.unhandled = 0;
+  s.cancelRequested = false;
   SetMessageBoxAnswerer(nullptr);
   SetFolderDialogAnswerer(nullptr);
   ClearShownDialogs();

@@ -63,6 +63,13 @@ void _UnhandledException(const char* what);
 // How many exceptions went unhandled (tests).
 int UnhandledExceptionCount();
 
+// Whether the user asked to stop the work under way: Escape or Ctrl+.
+// pressed (in any window) since ResetUserCancelled. Long work that can
+// stop early polls it while it yields to the event loop.
+bool UserCancelled();
+// Forgets earlier cancel requests; called when such work begins.
+void ResetUserCancelled();
+
 // Lets the event loop run until done() answers true or the time is up;
 // answers done()'s last answer.
 bool RunEventLoopUntil(const std::function<bool()>& done, int timeoutMs);

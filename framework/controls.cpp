@@ -14,6 +14,8 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyleOptionFrame>
+#include <QImage>
 
 #include "framework/dragitem.h"
 #include "framework/filetype.h"
@@ -53,7 +55,6 @@ bool DragItem::NextItem() {
 namespace {
 using CheckWidget = OwnedWidget<QCheckBox>;
 using ButtonWidget = OwnedWidget<QPushButton>;
-using GroupWidget = OwnedWidget<QGroupBox>;
 using BarWidget = OwnedWidget<QProgressBar>;
 }  // namespace
 
@@ -187,8 +188,9 @@ std::vector<std::string> LocalPathsOfUriList(const QByteArray& data) {
 }
 
 bool PathMatches(const std::string& path, const std::vector<String>& typeNames) {
+  // A link is taken for what it points to, as the folder dialogs do.
   struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return false;
+  if (stat(path.c_str(), &st) != 0) return false;
   bool folder = S_ISDIR(st.st_mode);
   for (const String& name : typeNames) {
     if (Ref<FileType> ft = FindFileType(name)) {
@@ -301,6 +303,56 @@ bool StaticText::_SetProperty(const char* name, const PropertyValue& v) {
 }
 
 // ---- GroupBox, Separator, ProgressBar ---------------------------------------------------
+
+namespace {
+// Without a caption the frame fills the box: the style leaves room above
+// it for a caption that is not there, and the box is drawn that much higher.
+class GroupWidget : public OwnedWidget<QGroupBox> {
+ protected:
+  void paintEvent(QPaintEvent* e) override {
+    if (!title().isEmpty()) return QGroupBox::paintEvent(e);
+    QStyleOptionFrame frame = FrameOption(rect());
+    const int gap = RoomAboveFrame();
+    frame.rect.adjust(0, -gap, 0, 0);
+    QPainter p(this);
+    style()->drawPrimitive(QStyle::PE_FrameGroupBox, &frame, &p, this);
+  }
+  void changeEvent(QEvent* e) override {
+    if (e->type() == QEvent::StyleChange || e->type() == QEvent::FontChange) roomFor_ = QSize();
+    QGroupBox::changeEvent(e);
+  }
+
+ private:
+  QStyleOptionFrame FrameOption(const QRect& r) const {
+    QStyleOptionFrame frame;
+    frame.initFrom(this);
+    frame.rect = r;
+    frame.lineWidth = 1;
+    frame.midLineWidth = 0;
+    frame.features = QStyleOptionFrame::None;
+    return frame;
+  }
+  // The rows the style leaves empty above the frame, found by drawing it.
+  int RoomAboveFrame() {
+    if (roomFor_ == size()) return room_;
+    QImage probe(size(), QImage::Format_ARGB32_Premultiplied);
+    probe.fill(Qt::transparent);
+    {
+      QPainter p(&probe);
+      QStyleOptionFrame frame = FrameOption(probe.rect());
+      style()->drawPrimitive(QStyle::PE_FrameGroupBox, &frame, &p, this);
+    }
+    room_ = 0;
+    const int x = probe.width() / 2;
+    while (room_ < probe.height() / 2 && qAlpha(probe.pixel(x, room_)) == 0) ++room_;
+    if (room_ == probe.height() / 2) room_ = 0;  // nothing drawn there
+    roomFor_ = size();
+    return room_;
+  }
+  QSize roomFor_;
+  int room_ = 0;
+};
+}  // namespace
 
 GroupBox::GroupBox() : RectControl(NewWidget<GroupWidget>()) { FontChanged(); }
 

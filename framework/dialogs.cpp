@@ -12,6 +12,7 @@
 
 #include "framework/folder_item.h"
 #include "framework/gui_private.h"
+#include "framework/screen.h"
 #include "framework/window.h"
 
 namespace rb {
@@ -34,7 +35,16 @@ bool IsFolder(const std::string& path) {
 }
 }  // namespace
 
+namespace {
+// The key that dismissed a modal dialog comes up after it has gone, often
+// in no window of ours: what is down is learnt afresh.
+struct ForgetKeysOnReturn {
+  ~ForgetKeysOnReturn() { _ForgetKeysDown(); }
+};
+}  // namespace
+
 int MsgBox(const String& text, int buttons, const String& title) {
+  ForgetKeysOnReturn forget;
   MessageBoxRecord rec{text, buttons, title};
   DialogState& s = dialogs();
   s.boxes.push_back(rec);
@@ -85,6 +95,7 @@ void SelectFolderDialog::SetInitialDirectory(const Ref<FolderItem>& f) { initial
 Ref<FolderItem> SelectFolderDialog::ShowModal() { return ShowModalWithin(nullptr); }
 
 Ref<FolderItem> SelectFolderDialog::ShowModalWithin(const Ref<Window>& parent) {
+  ForgetKeysOnReturn forget;
   FolderDialogRecord rec;
   rec.title = title_;
   rec.prompt = prompt_;

@@ -131,6 +131,15 @@ class FieldWidget : public OwnedWidget<QTextEdit> {
   EditField* field() const { return static_cast<EditField*>(owner); }
 
  protected:
+  bool event(QEvent* e) override {
+    // A menu shortcut (Ctrl+A, Ctrl+C, ...) reaches its item, which acts
+    // on this field when no handler takes it.
+    if (e->type() == QEvent::ShortcutOverride && _MenuTakesKey(this, static_cast<QKeyEvent*>(e))) {
+      e->ignore();
+      return true;
+    }
+    return QTextEdit::event(e);
+  }
   void keyPressEvent(QKeyEvent* e) override {
     EditField* f = field();
     if (!f) return QTextEdit::keyPressEvent(e);
@@ -350,22 +359,25 @@ void EditField::SetAlignment(int a) {
   w->document()->setDefaultTextOption(o);
 }
 
+namespace {
+// The colours of an enabled field; a disabled one keeps the toolkit's
+// dimmed ones.
+void SetEnabledColor(QWidget* w, QPalette::ColorRole role, Color c) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::Active, role, ToQColor(c));
+  p.setColor(QPalette::Inactive, role, ToQColor(c));
+  w->setPalette(p);
+}
+}  // namespace
+
 void EditField::SetTextColor(Color c) {
   textColor_ = c;
-  if (FieldWidget* w = W(this)) {
-    QPalette p = w->palette();
-    p.setColor(QPalette::Text, ToQColor(c));
-    w->setPalette(p);
-  }
+  if (FieldWidget* w = W(this)) SetEnabledColor(w, QPalette::Text, c);
 }
 
 void EditField::SetBackColor(Color c) {
   backColor_ = c;
-  if (FieldWidget* w = W(this)) {
-    QPalette p = w->palette();
-    p.setColor(QPalette::Base, ToQColor(c));
-    w->setPalette(p);
-  }
+  if (FieldWidget* w = W(this)) SetEnabledColor(w, QPalette::Base, c);
 }
 
 void EditField::FontChanged() {

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -72,6 +73,14 @@ class OwnedWidget : public Base, public OwnerSlot {
  public:
   using Base::Base;
 };
+
+// Before a key with a modifier is matched against the shortcuts: the
+// items of the bar that acts in the front window are enabled as before a
+// menu shows.
+void _PrepareMenusForKey();
+// Whether an enabled item of the bar acting in the widget's window has the
+// key as its shortcut; such a key goes to the item, not to the widget.
+bool _MenuTakesKey(const QWidget* widget, const QKeyEvent* e);
 
 void EnsureGuiApplication();
 // A new widget, once the toolkit's application exists.

@@ -1,16 +1,30 @@
 #include "framework/gui_testing.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QWindow>
 #include <QDropEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 
+#include "framework/application.h"
 #include "framework/gui_private.h"
 #include "framework/listbox.h"
+#include "framework/picture.h"
 #include "framework/window.h"
+
+// The toolkit's own entry for delivering a key as the platform would (its
+// test library uses it).
+void qt_handleKeyEvent(QWindow* window, QEvent::Type type, int key, Qt::KeyboardModifiers modifiers,
+                       const QString& text, bool autorepeat, ushort count);
 
 namespace rb {
 
@@ -70,22 +84,6 @@ void ClickControlForTesting(const Ref<RectControl>& control) {
   if (QWidget* w = control->_Widget()) SendClick(w, QPoint(w->width() / 2, w->height() / 2));
 }
 
-std::vector<Color> GrabForTesting(const Ref<RectControl>& control, int* width) {
-  if (!control) throw NilObjectException();
-  std::vector<Color> pixels;
-  QWidget* w = control->_Widget();
-  if (!w) return pixels;
-  const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-  if (width) *width = image.width();
-  pixels.reserve(static_cast<size_t>(image.width()) * static_cast<size_t>(image.height()));
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) {
-      const QRgb p = image.pixel(x, y);
-      pixels.push_back(RGB(qRed(p), qGreen(p), qBlue(p)));
-    }
-  return pixels;
-}
-
 void DoubleClickRowForTesting(const Ref<Listbox>& list, int row) {
   if (!list) throw NilObjectException();
   auto* view = qobject_cast<QAbstractItemView*>(list->_Widget());
@@ -131,5 +129,82 @@ void PressKeyForTesting(const Ref<RectControl>& control, int keyCode) {
     default: break;
   }
 }
+
+namespace {
+void KeyClickIn(QWindow* target, const String& keys) {
+  QKeySequence sequence = QKeySequence::fromString(ToQ(keys), QKeySequence::PortableText);
+  if (!target || sequence.isEmpty()) return;
+  const QKeyCombination combination = sequence[0];
+  const int key = combination.key();
+  const Qt::KeyboardModifiers mods = combination.keyboardModifiers();
+  QString text;
+  if (key == Qt::Key_Escape) text = QString(QChar(27));
+  else if (key == Qt::Key_Return) text = QStringLiteral("\r");
+  else if (!(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) && key >= 0x20 && key < 0x7f)
+    text = QString(QChar(key)).toLower();
+  qt_handleKeyEvent(target, QEvent::KeyPress, key, mods, text, false, 1);
+  qt_handleKeyEvent(target, QEvent::KeyRelease, key, mods, text, false, 1);
+}
+}  // namespace
+
+void KeyClickForTesting(const Ref<Window>& window, const String& keys) {
+  if (!window) throw NilObjectException();
+  QWidget* top = window->_TopWidget();
+  KeyClickIn(top ? top->windowHandle() : nullptr, keys);
+}
+
+void PostKeyClickForTesting(const String& keys, int delayMs) {
+  QTimer::singleShot(delayMs, qApp, [keys] {
+    QWindow* target = QGuiApplication::focusWindow();
+    if (!target && QApplication::activeWindow()) target = QApplication::activeWindow()->windowHandle();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (!target && top->isVisible()) target = top->windowHandle();
+    }
+    KeyClickIn(target, keys);
+  });
+}
+
+Ref<Picture> GrabControlForTesting(const Ref<RectControl>& control) {
+  if (!control) throw NilObjectException();
+  QWidget* w = control->_Widget();
+  if (!w) return nullptr;
+  return Ref<Picture>::New(w->grab().toImage());
+}
+
+Color PixelForTesting(const Ref<Picture>& picture, int x, int y) {
+  if (!picture) throw NilObjectException();
+  return FromQColor(picture->_Image().pixelColor(x, y));
+}
+
+std::vector<MenuEntryForTesting> MenuEntriesForTesting(const Ref<Window>& window, int menuIndex) {
+  if (!window) throw NilObjectException();
+  std::vector<MenuEntryForTesting> entries;
+  QWidget* top = window->_TopWidget();
+  auto* bar = top ? top->findChild<QMenuBar*>() : nullptr;
+  if (!bar || menuIndex < 0 || menuIndex >= bar->actions().size()) return entries;
+  QMenu* menu = bar->actions().at(menuIndex)->menu();
+  if (!menu) return entries;
+  for (QAction* a : menu->actions()) {
+    entries.push_back({a->isSeparator(), a->text().toStdString(),
+                       a->shortcut().toString(QKeySequence::PortableText).toStdString(), a->isEnabled()});
+  }
+  return entries;
+}
+
+int RunProgramLoopForTesting(const std::function<void()>& action, int timeoutMs) {
+  EnsureGuiApplication();
+  QTimer start, guard;
+  start.setSingleShot(true);
+  guard.setSingleShot(true);
+  QObject::connect(&start, &QTimer::timeout, [&action] { GuardedCall(action); });
+  QObject::connect(&guard, &QTimer::timeout, [] { Quit(-1); });
+  start.start(5);
+  guard.start(timeoutMs);
+  return _RuntimeRun();
+}
+
+String ClipboardTextForTesting() { return FromQ(QGuiApplication::clipboard()->text()); }
+
+void SetClipboardTextForTesting(const String& text) { QGuiApplication::clipboard()->setText(ToQ(text)); }
 
 }  // namespace rb

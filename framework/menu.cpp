@@ -3,8 +3,13 @@
 #include <strings.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
 
 #include "framework/application.h"
 #include "framework/gui_private.h"
@@ -19,9 +24,77 @@ struct MenuItem::Private {
 
 namespace {
 
+// The Edit items the framework carries out itself on the focused text
+// field, by item name, when no handler takes them.
+enum class EditCommand { None, Undo, Cut, Copy, Paste, SelectAll, Clear };
+
+EditCommand EditCommandOf(const String& name) {
+  static const struct {
+    const char* name;
+    EditCommand command;
+  } kCommands[] = {{"EditUndo", EditCommand::Undo},   {"EditCut", EditCommand::Cut},
+                   {"EditCopy", EditCommand::Copy},   {"EditPaste", EditCommand::Paste},
+                   {"EditSelectAll", EditCommand::SelectAll}, {"EditClear", EditCommand::Clear}};
+  for (const auto& c : kCommands) {
+    if (name == String(c.name)) return c.command;
+  }
+  return EditCommand::None;
+}
+
+bool HasHandler(const Window* front, const String& name) {
+  if (front && front->_HasMenuHandler(name)) return true;
+  Ref<Application> app = ApplicationObject();
+  return app && app->_HasMenuHandler(name);
+}
+
+// The text field of the front window that has the keyboard focus, or nil.
+QTextEdit* FocusedTextField(const Window* front) {
+  auto* field = qobject_cast<QTextEdit*>(QApplication::focusWidget());
+  if (!field || !front || !front->_TopWidget() || field->window() != front->_TopWidget()) return nullptr;
+  return field->isEnabled() ? field : nullptr;
+}
+
+bool CanDo(EditCommand command, QTextEdit* field) {
+  if (!field) return false;
+  const bool editable = !field->isReadOnly();
+  const bool selection = field->textCursor().hasSelection();
+  switch (command) {
+    case EditCommand::Undo: return editable && field->document()->isUndoAvailable();
+    case EditCommand::Cut:
+    case EditCommand::Clear: return editable && selection;
+    case EditCommand::Copy: return selection;
+    case EditCommand::Paste: return editable && field->canPaste();
+    case EditCommand::SelectAll: return !field->document()->isEmpty();
+    case EditCommand::None: break;
+  }
+  return false;
+}
+
+void Do(EditCommand command, QTextEdit* field) {
+  switch (command) {
+    case EditCommand::Undo: field->undo(); break;
+    case EditCommand::Cut: field->cut(); break;
+    case EditCommand::Copy: field->copy(); break;
+    case EditCommand::Paste: field->paste(); break;
+    case EditCommand::SelectAll: field->selectAll(); break;
+    case EditCommand::Clear: {
+      QTextCursor c = field->textCursor();
+      c.removeSelectedText();
+      field->setTextCursor(c);
+      break;
+    }
+    case EditCommand::None: break;
+  }
+}
+
 void EnableForFront(MenuItem* node, const Window* front) {
   for (const Ref<MenuItem>& c : node->_Children()) {
-    if (c->AutoEnable() || (front && front->_HasMenuHandler(c->Name()))) c->SetEnabled(true);
+    EditCommand command = EditCommandOf(c->Name());
+    if (command != EditCommand::None && !HasHandler(front, c->Name())) {
+      c->SetEnabled(CanDo(command, FocusedTextField(front)));
+    } else if (c->AutoEnable() || (front && front->_HasMenuHandler(c->Name()))) {
+      c->SetEnabled(true);
+    }
     EnableForFront(c.get(), front);
   }
 }
@@ -30,8 +103,14 @@ void Chosen(MenuItem* item) {
   Ref<MenuItem> keep(item);
   GuardedCall([item] {
     String name = item->Name();
-    bool handled = false;
     Ref<Window> front = FrontWindow();
+    if (!HasHandler(front.get(), name)) {
+      if (EditCommand command = EditCommandOf(name); command != EditCommand::None) {
+        if (QTextEdit* field = FocusedTextField(front.get()); CanDo(command, field)) Do(command, field);
+        return;
+      }
+    }
+    bool handled = false;
     if (front && front->_HasMenuHandler(name)) handled = front->_HandleMenu(name);
     if (!handled) {
       Ref<Application> app = ApplicationObject();
@@ -41,7 +120,47 @@ void Chosen(MenuItem* item) {
   });
 }
 
+// The bar whose items act while the window is in front: its own, else the
+// application's.
+Ref<MenuBar> BarActingIn(const Window* w) {
+  if (w && w->MenuBar()) return w->MenuBar();
+  Ref<Application> app = ApplicationObject();
+  return app ? app->MenuBar() : nullptr;
+}
+
+bool EnabledItemHasKey(const MenuItem* node, QKeyCombination key) {
+  for (const Ref<MenuItem>& c : node->_Children()) {
+    if (!c->_Children().empty()) {
+      if (c->Enabled() && EnabledItemHasKey(c.get(), key)) return true;
+      continue;
+    }
+    QKeySequence keys = c->_Action()->shortcut();
+    if (c->Enabled() && c->Visible() && !keys.isEmpty() && keys[0] == key) return true;
+  }
+  return false;
+}
+
+Window* WindowOfWidget(const QWidget* widget) {
+  const QWidget* top = widget ? widget->window() : nullptr;
+  for (const Ref<Window>& w : OpenWindows()) {
+    if (top && w->_TopWidget() == top) return w.get();
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+void _PrepareMenusForKey() {
+  Ref<Window> front = FrontWindow();
+  if (Ref<MenuBar> bar = BarActingIn(front.get())) EnableForFront(bar.get(), front.get());
+}
+
+bool _MenuTakesKey(const QWidget* widget, const QKeyEvent* e) {
+  Window* w = WindowOfWidget(widget);
+  Ref<MenuBar> bar = w ? BarActingIn(w) : nullptr;
+  if (!bar) return false;
+  return EnabledItemHasKey(bar.get(), QKeyCombination(e->modifiers() & ~Qt::KeypadModifier, Qt::Key(e->key())));
+}
 
 MenuItem::MenuItem() : d_(std::make_unique<Private>()) {
   EnsureGuiApplication();
@@ -70,7 +189,8 @@ bool MenuItem::_IsSeparator() const { return text_.Bytes() == "-"; }
 void MenuItem::SetText(const String& t) {
   bool wasSeparator = _IsSeparator();
   text_ = t;
-  d_->action->setText(ToQ(t));
+  // A separator shows no caption: the style would draw it as a label.
+  d_->action->setText(_IsSeparator() ? QString() : ToQ(t));
   d_->action->setSeparator(_IsSeparator());
   if (d_->menu) d_->menu->setTitle(ToQ(t));
   if (wasSeparator != _IsSeparator()) _TreeChanged();
@@ -178,6 +298,8 @@ void MenuItem::_TreeChanged() {
 
 void MenuItem::_Choose() { d_->action->trigger(); }
 
+void MenuItem::_EnableFor(const Window* front) { EnableForFront(this, front); }
+
 void MenuItem::_PrepareToShow() {
   Ref<Window> front = FrontWindow();
   EnableForFront(this, front.get());
@@ -186,8 +308,10 @@ void MenuItem::_PrepareToShow() {
 void QuitMenuItem::Action() { Quit(0); }
 
 void MenuBar::_TreeChanged() {
+  Ref<Application> app = ApplicationObject();
+  bool appBar = app && app->MenuBar().get() == this;
   for (const Ref<Window>& w : OpenWindows()) {
-    if (w->MenuBar().get() == this) w->_RebuildMenuBar();
+    if (w->MenuBar().get() == this || (appBar && !w->MenuBar())) w->_RebuildMenuBar();
   }
 }
 

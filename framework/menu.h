@@ -12,6 +12,7 @@ class QAction;
 namespace rb {
 
 class MenuBar;
+class Window;
 
 class MenuItem : public Object {
  public:
@@ -60,7 +61,11 @@ class MenuItem : public Object {
   void _Choose();
   // What happens before the item's menu shows: every item below that is
   // auto-enabled or that the front window has a handler for is enabled.
+  // The Edit items (EditUndo, EditCut, EditCopy, EditPaste, EditSelectAll,
+  // EditClear) that no handler takes act on the focused text field and
+  // are enabled only when they can act there.
   void _PrepareToShow();
+  void _EnableFor(const Window* front);
 
   // Framework-internal.
   QAction* _Action() const;

@@ -101,7 +101,9 @@ bool Keyboard::AsyncOptionKey() {
 
 void SetKeyDownForTesting(int keyCode, bool down) { _NoteKey(keyCode, down); }
 
-void ResetKeyboardForTesting() { overrides().keysDown.clear(); }
+void ResetKeyboardForTesting() { _ForgetKeysDown(); }
+
+void _ForgetKeysDown() { overrides().keysDown.clear(); }
 
 void _NoteKey(int keyCode, bool down) {
   if (down) overrides().keysDown.insert(keyCode);

@@ -51,5 +51,8 @@ void ResetKeyboardForTesting();
 
 // Framework-internal: a key went down or up (virtual key code).
 void _NoteKey(int keyCode, bool down);
+// Framework-internal: forgets every key noted down, when its release may
+// have gone elsewhere (activation moved, a modal dialog closed).
+void _ForgetKeysDown();
 
 }  // namespace rb

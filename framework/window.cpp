@@ -1,5 +1,6 @@
 #include "framework/window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QCloseEvent>
@@ -8,6 +9,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <algorithm>
 
 #include "framework/application.h"
@@ -24,6 +26,8 @@ namespace {
 struct WindowRegistry {
   std::vector<Ref<Window>> open;  // held while open
   Window* lastActive = nullptr;
+  // Windows in the order they were last active, the most recent last.
+  std::vector<Window*> activated;
 };
 
 WindowRegistry& registry() {
@@ -31,13 +35,34 @@ WindowRegistry& registry() {
   return *r;
 }
 
+void NoteActivated(Window* w) {
+  WindowRegistry& r = registry();
+  r.lastActive = w;
+  std::erase(r.activated, w);
+  r.activated.push_back(w);
+}
+
 void Forget(Window* w) {
   WindowRegistry& r = registry();
   if (r.lastActive == w) r.lastActive = nullptr;
+  std::erase(r.activated, w);
   auto it = std::find_if(r.open.begin(), r.open.end(), [w](const Ref<Window>& x) { return x.get() == w; });
   if (it != r.open.end()) {
     Ref<Window> keep = *it;  // released after the vector no longer holds it
     r.open.erase(it);
+  }
+}
+
+// Activates the window the user was in before `from`: the most recently
+// active one that is still shown.
+void HandActivationBack(Window* from) {
+  const std::vector<Window*> order = registry().activated;
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    Window* w = *it;
+    QWidget* top = w->_TopWidget();
+    if (w == from || !w->_IsOpen() || !top || !top->isVisible()) continue;
+    top->activateWindow();
+    return;
   }
 }
 
@@ -93,6 +118,12 @@ class TopWidget : public QMainWindow {
     if (owner && (e->type() == QEvent::WindowActivate || e->type() == QEvent::WindowDeactivate)) {
       Ref<Window> keep(owner);
       bool activate = e->type() == QEvent::WindowActivate;
+      if (activate && !isVisible()) {
+        // A late activation of a window hidden meanwhile (the window
+        // manager's or the toolkit's): it goes back where the user was.
+        HandActivationBack(owner);
+        return QMainWindow::event(e);
+      }
       GuardedCall([&] {
         if (activate) owner->_Activated();
         else owner->Event_Deactivate();
@@ -101,11 +132,13 @@ class TopWidget : public QMainWindow {
     return QMainWindow::event(e);
   }
   void closeEvent(QCloseEvent* e) override {
+    bool closed = true;
     if (owner) {
       Ref<Window> keep(owner);
-      GuardedCall([&] { owner->_UserClose(); });
+      GuardedCall([&] { closed = owner->_UserClose(); });
     }
-    e->accept();
+    if (closed) e->accept();
+    else e->ignore();
   }
   void moveEvent(QMoveEvent* e) override {
     QMainWindow::moveEvent(e);
@@ -119,6 +152,9 @@ struct Window::Private {
   QPointer<TopWidget> top;
   QPointer<ContentWidget> content;
   QPointer<QMenuBar> bar;
+  // The application bar's items whose shortcuts act in a window without a
+  // bar of its own.
+  std::vector<QPointer<QAction>> appShortcuts;
   bool ignoreMoves = false;
 };
 
@@ -166,6 +202,7 @@ void Window::_Construct(const char* className) {
   registry().open.push_back(Ref<Window>(this));
   try {
     Layout();
+    BuildMenuBar();
     CreateControls();
     FixTabOrder();
     AddMenuHandlers();
@@ -401,9 +438,30 @@ void Window::SetMenuBar(const Ref<rb::MenuBar>& bar) {
   BuildMenuBar();
 }
 
+static void AddShortcutsBelow(MenuItem* node, QWidget* top, std::vector<QPointer<QAction>>& added) {
+  for (const Ref<MenuItem>& c : node->_Children()) {
+    if (!c->_Children().empty()) {
+      AddShortcutsBelow(c.get(), top, added);
+    } else if (QAction* a = c->_Action(); a && !a->shortcut().isEmpty()) {
+      top->addAction(a);
+      added.emplace_back(a);
+    }
+  }
+}
+
 void Window::BuildMenuBar() {
   TopWidget* t = d_->top;
   if (!t) return;
+  for (const QPointer<QAction>& a : d_->appShortcuts) {
+    if (a) t->removeAction(a);
+  }
+  d_->appShortcuts.clear();
+  if (!menuBar_) {
+    // No bar of its own: the application's bar acts through its shortcuts
+    // (there is no global bar to show it in).
+    Ref<Application> app = ApplicationObject();
+    if (Ref<rb::MenuBar> appBar = app ? app->MenuBar() : nullptr) AddShortcutsBelow(appBar.get(), t, d_->appShortcuts);
+  }
   if (!menuBar_ || !menuBarVisible_) {
     if (d_->bar) {
       d_->bar->clear();
@@ -451,12 +509,26 @@ void Window::Show() {
   t->show();
   d_->ignoreMoves = false;
   if (QGuiApplication::platformName() != QLatin1String("offscreen")) t->raise();
-  t->activateWindow();
+  // Asked for once the code that showed the window has run: a window that
+  // it hides again at once (made by an accessor only to be hidden) never
+  // asks for activation.
+  QPointer<QWidget> shown(t);
+  QTimer::singleShot(0, t, [shown] {
+    if (shown && shown->isVisible() && !shown->isActiveWindow()) shown->activateWindow();
+  });
 }
 
 void Window::Hide() {
   visible_ = false;
-  if (d_->top) d_->top->hide();
+  HideTop();
+}
+
+void Window::HideTop() {
+  TopWidget* t = d_->top;
+  if (!t) return;
+  bool wasActive = t->isActiveWindow();
+  t->hide();
+  if (wasActive) HandActivationBack(this);
 }
 
 void Window::Close() {
@@ -478,16 +550,21 @@ void Window::Close() {
   if (TopWidget* t = d_->top) {
     t->owner = nullptr;
     if (d_->content) d_->content->owner = nullptr;
-    t->hide();
-    t->deleteLater();
   }
+  HideTop();
+  if (TopWidget* t = d_->top) t->deleteLater();
   d_->top = nullptr;
   d_->content = nullptr;
   d_->bar = nullptr;
   Forget(this);
 }
 
-void Window::_UserClose() { Close(); }
+bool Window::_UserClose() {
+  Ref<Window> keep(this);
+  if (Event_CancelClose(false)) return !open_;
+  Close();
+  return true;
+}
 
 void Window::Refresh(bool) {
   if (d_->content) d_->content->update();
@@ -496,7 +573,7 @@ void Window::Refresh(bool) {
 bool Window::_IsActive() const { return d_->top && d_->top->isActiveWindow(); }
 
 void Window::_Activated() {
-  registry().lastActive = this;
+  NoteActivated(this);
   _EnableMenuItems();
   Event_Activate();
 }
@@ -641,15 +718,8 @@ bool Window::_HandleMenu(const String& itemName) {
   return false;
 }
 
-static void EnableBelow(MenuItem* node, const Window* w) {
-  for (const Ref<MenuItem>& c : node->_Children()) {
-    if (c->AutoEnable() || (w && w->_HasMenuHandler(c->Name()))) c->SetEnabled(true);
-    EnableBelow(c.get(), w);
-  }
-}
-
 void Window::_EnableMenuItems() {
-  if (menuBar_) EnableBelow(menuBar_.get(), this);
+  if (menuBar_) menuBar_->_EnableFor(this);
 }
 
 // ---- Registry ------------------------------------------------------------------------------
@@ -667,7 +737,7 @@ Ref<Window> FrontWindow() {
   WindowRegistry& r = registry();
   QWidget* active = QApplication::activeWindow();
   for (const Ref<Window>& w : r.open) {
-    if (active && w->_TopWidget() == active) return w;
+    if (active && w->_TopWidget() == active && w->Visible()) return w;
   }
   if (r.lastActive && r.lastActive->_IsOpen() && r.lastActive->Visible()) return Ref<Window>(r.lastActive);
   for (auto it = r.open.rbegin(); it != r.open.rend(); ++it) {

@@ -61,6 +61,9 @@ class Window : public Object {
   // Window events.
   virtual void Event_Open() {}
   virtual void Event_Close() {}
+  // The user asks to close the window (close box, the window manager's
+  // close); true keeps it open. Not raised by Close.
+  virtual bool Event_CancelClose(bool appQuitting) { return false; }
   virtual void Event_Activate() {}
   virtual void Event_Deactivate() {}
   virtual void Event_Paint(Graphics& g) {}
@@ -174,7 +177,9 @@ class Window : public Object {
   void _Activated();
   void _Paint(Graphics& g);
   bool _MouseDown(int x, int y);
-  void _UserClose();
+  // A close asked for by the user: CancelClose, then Close. Answers
+  // whether the window is closed.
+  bool _UserClose();
   bool _DefaultKey(bool cancel);
   void _RebuildMenuBar() { BuildMenuBar(); }
 
@@ -187,6 +192,9 @@ class Window : public Object {
   void FixTabOrder();
   void PlaceDefault();
   void DetachAll();
+  // Hides the toolkit window; when it was the active one, the window the
+  // user was in before gets activation back.
+  void HideTop();
 
   struct Private;
   std::unique_ptr<Private> d_;

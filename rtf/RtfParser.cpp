@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "framework/application.h"
 #include "framework/background_task.h"
 #include "framework/text_encoding.h"
 #include "rtf/RtfDate.h"
@@ -137,7 +138,7 @@ const Action* Find(const rb::String& cmd) {
 }
 
 RtfParser::CancelSource& CancelHook() {
-  static RtfParser::CancelSource source;
+  static RtfParser::CancelSource source = rb::UserCancelled;
   return source;
 }
 

@@ -48,8 +48,9 @@ class RtfParser : public rb::Object {
   // paragraph format, font, colours, encoding): the words a style replays.
   static bool IsFormattingWord(const rb::String& cmd);
 
-  // The user's cancel request, polled once per byte read by Parse. By
-  // default nobody cancels.
+  // The user's cancel request, polled once per byte read by Parse: the
+  // framework's UserCancelled unless another source is set (nullptr: nobody
+  // cancels).
   using CancelSource = std::function<bool()>;
   static void SetUserCancelledSource(CancelSource source);
   static bool UserCancelled();

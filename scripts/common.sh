@@ -3,7 +3,8 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-image-formats-plugins
-          libgl-dev libgtest-dev findutils fonts-liberation2)
+          libgl-dev libgtest-dev findutils fonts-liberation2
+          xvfb openbox xdotool xclip x11-utils)
 
 install_missing() {
   local missing=()

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/application.h"
 #include "framework/graphics.h"
 #include "framework/screen.h"
 #include "framework/streams.h"
@@ -62,6 +63,9 @@ void ParseRTF(const rb::Ref<rb::FolderItem>& file) {
   if (!stream) return;
   LoadingScope loading;
   if (!RtfFont::HasInstalledFontsSource()) RtfFont::SetInstalledFontsSource(InstalledFonts);
+  // Escape or Ctrl+. pressed while the document loads ends it early (the
+  // reader polls the framework's cancel request); earlier presses do not.
+  rb::ResetUserCancelled();
   rb::Ref<RtfParser> parser = rb::Ref<RtfParser>::New();
   parser->RTFparser();
   rb::Ref<HelpWindowClass> window = HelpWindow();

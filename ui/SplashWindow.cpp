@@ -77,6 +77,14 @@ void SplashWindowClass::AddMenuHandlers() {}
 
 void SplashWindowClass::Event_Open() { Control<SplashTimer>("SplashTimer")->SetEnabled(true); }
 
+bool SplashWindowClass::Event_CancelClose(bool appQuitting) {
+  rb::Ref<SplashTimer> timer = Control<SplashTimer>("SplashTimer");
+  if (appQuitting || !timer || timer->Mode() == rb::Timer::ModeOff) return false;
+  timer->SetMode(rb::Timer::ModeOff);
+  SplashTimer_Action();
+  return true;
+}
+
 void SplashWindowClass::SplashTimer_Action() {
   SplashWindow()->Close();
   // Whole pixels by truncation toward zero; SearchWindow() builds and shows

@@ -15,6 +15,9 @@ class SplashWindowClass : public rb::Window {
   void Event_Open() override;
   // Closes the splash and opens the search window centred on screen 0.
   void SplashTimer_Action();
+  // The user closes the splash before the timer fired: the timer's action
+  // runs at once instead, so the search window comes up all the same.
+  bool Event_CancelClose(bool appQuitting) override;
 };
 
 // The splash window, created (and shown) on first use.

@@ -10,7 +10,9 @@
 #include "framework/screen.h"
 #include "framework/timer.h"
 #include "framework/window.h"
+#include "support/test_support.h"
 #include "ui/AboutWindow.h"
+#include "ui/HelpLoader.h"
 #include "ui/Pictures.h"
 #include "ui/SearchWindow.h"
 #include "ui/SplashTimer.h"
@@ -119,6 +121,31 @@ TEST_F(SplashTest, TheTimerClosesTheSplashOnceAndCentresTheSearchWindow) {
   EXPECT_EQ(SearchWindow().get(), search.get());
 }
 
+TEST_F(SplashTest, ClosingTheSplashEarlyBringsTheSearchWindowAsTheTimerWouldOnce) {
+  rb::SetScreenSizeForTesting(1280, 1024);
+  SplashWindow();
+  rb::RunEventLoopFor(50);
+  // The close box or the window manager's close, before the timer fired.
+  EXPECT_TRUE(SplashWindow()->_UserClose());
+  EXPECT_FALSE(rb::_GetImplicitWindow("SplashWindow"));
+  rb::Ref<SearchWindowClass> search = rb::DynamicCast<SearchWindowClass>(rb::_GetImplicitWindow("SearchWindow"));
+  ASSERT_TRUE(search);
+  EXPECT_TRUE(search->Visible());
+  EXPECT_EQ(search->Left(), 289);
+  EXPECT_EQ(search->Top(), 265);
+
+  search->SetLeft(100);
+  rb::RunEventLoopFor(2300);  // past the timer's time: nothing more comes
+  EXPECT_EQ(search->Left(), 100);
+  EXPECT_EQ(rb::OpenWindows().size(), 2u);  // the search window and its hidden statistics window
+  EXPECT_EQ(SearchWindow().get(), search.get());
+
+  // The program closing the splash is no user's request.
+  search->Close();
+  SplashWindow()->Close();
+  EXPECT_FALSE(rb::_GetImplicitWindow("SearchWindow"));
+}
+
 TEST_F(SplashTest, CentringTruncatesTowardZeroOnAScreenSmallerThanTheWindow) {
   rb::SetScreenSizeForTesting(600, 400);
   SplashWindow()->SplashTimer_Action();
@@ -176,6 +203,15 @@ TEST_F(AboutTest, TheTitlePictureIsReadOnceHoweverOftenTheWindowOpens) {
   SplashWindow()->Close();
   EXPECT_EQ(rb::ResourceFork::_LoadCount(), reads);
   EXPECT_EQ(TandrelTitle().get(), title.get());
+}
+
+TEST_F(AboutTest, TheReadmeTheTextsSendTheUserToIsInTheProgramFolder) {
+  const std::string copy = testsupport::ReadFile(std::string(SKERROW_PROGRAM_DIR) + "/README.md");
+  EXPECT_FALSE(copy.empty());
+  EXPECT_EQ(copy, testsupport::ReadFile(std::string(SKERROW_SOURCE_DIR) + "/README.md"));
+  EXPECT_NE(AboutWindow()->Control<rb::StaticText>("StaticText5")->Text().Bytes().find("README.md in the Skerrow folder"),
+            std::string::npos);
+  EXPECT_NE(HelpLoader::MissingHelpMessage().Bytes().find("README.md in the Skerrow folder"), std::string::npos);
 }
 
 TEST_F(AboutTest, TheHelpHeaderIsItsOwnPicture) {

@@ -1,6 +1,6 @@
 // The search window's behaviour: the input checks, Return and Enter, the
-// options, the drop boxes, the folder dialogs, the Edit commands and
-// activation.
+// options, the drop boxes, the folder dialogs, the Edit commands and their
+// shortcuts, and activation.
 #include <unistd.h>
 
 
@@ -78,6 +78,29 @@ TEST_F(SearchWindowTest, ReturnAndKeypadEnterPressSearchAndAreNotTyped) {
   EXPECT_EQ(Messages().size(), 1u);
 }
 
+TEST_F(SearchWindowTest, AReturnWhoseReleaseWentElsewhereStartsNothingLater) {
+  rb::Ref<SearchWindowClass> w = SearchWindow();
+  rb::Ref<rb::FolderItem> answer = rb::GetFolderItem(rb::String(dir_.path()));
+  rb::SetFolderDialogAnswerer([&](const rb::FolderDialogRecord&) { return answer; });
+  rb::Ref<rb::EditField> field = Field("SearchField");
+
+  // Return accepts the folder dialog; its release never reaches a window
+  // of ours.
+  rb::SetKeyDownForTesting(0x24, true);
+  w->Control<rb::PushButton>("SearchInButton")->Push();
+  rb::TypeTextForTesting(field, "1");
+  EXPECT_EQ(field->Text().Utf8(), "1");
+  EXPECT_TRUE(Messages().empty());
+
+  // Return in the query field meets a missing destination; the message
+  // box is dismissed with Return too.
+  rb::SetKeyDownForTesting(0x24, true);
+  EXPECT_TRUE(w->SearchField_KeyDown("\r"));
+  rb::TypeTextForTesting(field, "2");
+  EXPECT_EQ(field->Text().Utf8(), "12");
+  EXPECT_EQ(Messages(), std::vector<std::string>{"Please select a destination to copy your files into."});
+}
+
 TEST_F(SearchWindowTest, TheOptionBoxesEnableTheirFields) {
   rb::Ref<rb::EditField> prefix = Field("PrefixField");
   rb::Ref<rb::EditField> ext = Field("ExtensionField");
@@ -123,6 +146,20 @@ TEST_F(SearchWindowTest, DroppedFoldersBecomeTheSearchFolderAndTheDestination) {
   EXPECT_EQ(rb::ShownMessageBoxes()[0].buttons, 0);
   EXPECT_EQ(w->SaveFolder->Path(), dir_ / "first");
   EXPECT_EQ(w->SearchFolder->Path(), dir_ / "second");
+}
+
+TEST_F(SearchWindowTest, BothDropBoxesTakeALinkToAFolder) {
+  MakeDirs(dir_ / "photos");
+  ASSERT_EQ(symlink((dir_ / "photos").c_str(), (dir_ / "shortcut").c_str()), 0);
+  rb::Ref<SearchWindowClass> w = SearchWindow();
+  ASSERT_TRUE(rb::DropUriListForTesting(w->Control<rb::StaticText>("SearchRoot"), "file://" + (dir_ / "shortcut")));
+  ASSERT_TRUE(
+      rb::DropUriListForTesting(w->Control<rb::StaticText>("CopyFolderLocation"), "file://" + (dir_ / "shortcut")));
+  EXPECT_EQ(w->SearchFolder->Path(), dir_ / "shortcut");
+  EXPECT_EQ(w->SaveFolder->Path(), dir_ / "shortcut");
+  EXPECT_EQ(w->Control<rb::StaticText>("SearchRoot")->Text().Bytes(), "shortcut");
+  EXPECT_EQ(w->Control<rb::StaticText>("CopyFolderLocation")->Text().Bytes(), "shortcut");
+  EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(SearchWindowTest, FolderDialogsFromTheButtonsAndTheFileMenu) {
@@ -184,6 +221,40 @@ TEST_F(SearchWindowTest, ActivationHidesTheStatisticsAndPreparesTheMenu) {
     EXPECT_TRUE(MenuBar1()->_Lookup(name)->Enabled()) << name;
   EXPECT_EQ(ViewStatisticsWindow()->Text().Bytes(), "Show Statistics");
   EXPECT_FALSE(ViewStatisticsWindow()->Enabled());  // left as it was
+}
+
+TEST_F(SearchWindowTest, CtrlAFromAnyFieldSelectsTheQueryThroughTheMenu) {
+  rb::Ref<SearchWindowClass> w = SearchWindow();
+  ASSERT_TRUE(rb::RunEventLoopUntil([&] { return w->_IsActive(); }, 2000));
+  Field("SearchField")->SetText("0001,0002");
+  Box("PrefixCheckBox")->SetValue(true);
+  Field("PrefixField")->SetFocus();
+  rb::KeyClickForTesting(w, "Ctrl+A");
+  EXPECT_EQ(Field("SearchField")->SelLength(), 9);
+  EXPECT_EQ(Field("PrefixField")->SelLength(), 0);
+  // Copy has no handler here: it copies from the field with the focus.
+  Field("SearchField")->SetFocus();
+  rb::KeyClickForTesting(w, "Ctrl+C");
+  EXPECT_EQ(rb::ClipboardTextForTesting().Utf8(), "0001,0002");
+}
+
+TEST_F(SearchWindowTest, AfterStartTheSearchWindowKeepsActivationAndItsShortcutsWork) {
+  rb::Ref<SearchWindowClass> w = SearchWindow();
+  // Its activation made the statistics window and hid it again.
+  ASSERT_TRUE(rb::RunEventLoopUntil([] { return static_cast<bool>(rb::_GetImplicitWindow("StatisticsWindow")); },
+                                    2000));
+  rb::RunEventLoopFor(50);
+  EXPECT_FALSE(rb::_GetImplicitWindow("StatisticsWindow")->Visible());
+  EXPECT_TRUE(w->_IsActive());
+  EXPECT_EQ(rb::FrontWindow().get(), w.get());
+
+  rb::KeyClickForTesting(w, "Ctrl+?");
+  rb::Ref<rb::Window> help = rb::_GetImplicitWindow("HelpWindow");
+  ASSERT_TRUE(help);
+  ASSERT_TRUE(rb::RunEventLoopUntil([&] { return help->_IsActive(); }, 2000));
+
+  // The help window has no bar of its own; the application's Quit acts there.
+  EXPECT_EQ(rb::RunProgramLoopForTesting([help] { rb::KeyClickForTesting(help, "Ctrl+Q"); }), 0);
 }
 
 TEST_F(SearchWindowTest, SearchAgainWhileASearchRunsIsRefused) {

@@ -1,7 +1,9 @@
-// Controls: list rows and columns, edit field text and styles, check boxes
-// and folder drops onto a static text.
+// Controls: list rows and columns, edit field text, styles and looks, group
+// box frames, check boxes and folder drops onto a static text.
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "framework/graphics.h"
 #include "framework/gui_testing.h"
 #include "framework/listbox.h"
+#include "framework/picture.h"
 #include "framework/screen.h"
 #include "framework/window.h"
 #include "gui_fixture.h"
@@ -240,7 +243,11 @@ std::vector<rb::Color> Drawn(const rb::Ref<rb::EditField>& q, bool outline, bool
   q->SetSelOutline(outline);
   q->SetSelShadow(shadow);
   q->SetSelText("HH");
-  return rb::GrabForTesting(q);
+  const rb::Ref<rb::Picture> p = rb::GrabControlForTesting(q);
+  std::vector<rb::Color> pixels;
+  for (int y = 0; y < p->Height(); ++y)
+    for (int x = 0; x < p->Width(); ++x) pixels.push_back(rb::PixelForTesting(p, x, y));
+  return pixels;
 }
 
 // Pixels whose grey level (the mean of red, green and blue) lies in [low, high].
@@ -277,6 +284,52 @@ TEST_F(ControlsTest, EditFieldDrawsOutlinedTextHollowAndShadowedTextWithAShadow)
   q->SetSelTextColor(rb::RGB(0, 0, 200));
   q->SetSelOutline(false);
   EXPECT_EQ(q->SelTextColor(), rb::RGB(0, 0, 200));
+}
+
+namespace {
+int Luminance(rb::Color c) { return ((c >> 16) & 0xFF) * 3 + ((c >> 8) & 0xFF) * 6 + (c & 0xFF); }
+// The darkest pixel of a picture, as a luminance from 0 to 2550.
+int Darkest(const rb::Ref<rb::Picture>& p) {
+  int darkest = 2550;
+  for (int y = 0; y < p->Height(); ++y)
+    for (int x = 0; x < p->Width(); ++x) darkest = std::min(darkest, Luminance(rb::PixelForTesting(p, x, y)));
+  return darkest;
+}
+}  // namespace
+
+TEST_F(ControlsTest, ADisabledFieldShowsDimmedText) {
+  auto w = Host();
+  rb::Ref<rb::EditField> field = w->Control<rb::EditField>("Short");
+  field->SetText("IMG_");
+  field->SetTextColor(0x000000);
+  field->SetBackColor(0xFFFFFF);
+  rb::RunEventLoopFor(20);
+  const int enabled = Darkest(rb::GrabControlForTesting(field));
+  field->SetEnabled(false);
+  const int disabled = Darkest(rb::GrabControlForTesting(field));
+  EXPECT_LT(enabled, 600);       // black text
+  EXPECT_GT(disabled, enabled + 500);  // the toolkit's dimmed text
+  field->SetEnabled(true);
+  EXPECT_EQ(Darkest(rb::GrabControlForTesting(field)), enabled);
+}
+
+TEST_F(ControlsTest, AGroupBoxWithoutCaptionDrawsItsFrameAlongItsRectangle) {
+  auto w = Host();
+  auto box = rb::Ref<rb::GroupBox>::New();
+  w->_AddControl(box, "Box");
+  box->_ApplyProperties({{"Left", 10}, {"Top", 10}, {"Width", 300}, {"Height", 24}, {"Caption", ""}});
+  rb::RunEventLoopFor(20);
+  rb::Ref<rb::Picture> p = rb::GrabControlForTesting(box);
+  ASSERT_EQ(p->Height(), 24);
+  const int inside = Luminance(rb::PixelForTesting(p, 150, 12));
+  auto lineNear = [&](int y0, int y1) {
+    for (int y = y0; y <= y1; ++y)
+      if (std::abs(Luminance(rb::PixelForTesting(p, 150, y)) - inside) > 150) return true;
+    return false;
+  };
+  EXPECT_TRUE(lineNear(0, 1));    // top edge
+  EXPECT_TRUE(lineNear(22, 23));  // bottom edge
+  EXPECT_FALSE(lineNear(4, 19));  // nothing across the middle
 }
 
 TEST_F(ControlsTest, CheckBoxRaisesActionWhenItsValueChanges) {
@@ -344,6 +397,15 @@ TEST_F(DropTest, FoldersDroppedAsUriListReachDropObjectOneItemAtATime) {
   EXPECT_FALSE(rb::DropUriListForTesting(box, Uri("note.txt") + "\r\n"));  // a file is no folder
   EXPECT_FALSE(rb::DropUriListForTesting(box, Uri("gone") + "\r\n"));
   EXPECT_TRUE(dropped.empty());
+
+  // A link is what it points to, as in the folder dialogs.
+  ASSERT_EQ(symlink((dir.path() + "/first").c_str(), (dir.path() + "/linked").c_str()), 0);
+  ASSERT_EQ(symlink((dir.path() + "/note.txt").c_str(), (dir.path() + "/linked note").c_str()), 0);
+  ASSERT_EQ(symlink((dir.path() + "/gone").c_str(), (dir.path() + "/dangling").c_str()), 0);
+  EXPECT_TRUE(rb::DropUriListForTesting(box, Uri("linked") + "\r\n"));
+  EXPECT_EQ(dropped, std::vector<std::string>{dir.path() + "/linked"});
+  EXPECT_FALSE(rb::DropUriListForTesting(box, Uri("linked%20note") + "\r\n"));
+  EXPECT_FALSE(rb::DropUriListForTesting(box, Uri("dangling") + "\r\n"));
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 // Menus: the tree, lookups, one bar shared by several windows, enabling
-// before a menu shows, handlers of the front window, shortcut texts.
+// before a menu shows, handlers of the front window, shortcut texts, the
+// Edit items on the focused field, shortcuts in windows without a bar.
 #include <string>
+#include <vector>
 
+#include "framework/application.h"
+#include "framework/editfield.h"
+#include "framework/gui_testing.h"
 #include "framework/menu.h"
-#include "framework/timer.h"
 #include "framework/window.h"
 #include "gui_fixture.h"
 
@@ -144,16 +148,7 @@ TEST_F(MenuTest, ChoosingAnItemRunsTheFrontWindowsHandler) {
 
 TEST_F(MenuTest, TheQuitItemQuitsWhenNothingHandlesIt) {
   rb::ImplicitWindow<BarWindow>("BarWindow");
-  auto guard = rb::Ref<rb::Timer>::New();
-  guard->SetPeriod(3000);
-  guard->SetMode(rb::Timer::ModeSingle);
-  guard->_SetEventHandler("Action", rb::MakeEventHandler([] { rb::Quit(42); }));
-  auto chooser = rb::Ref<rb::Timer>::New();
-  chooser->SetPeriod(5);
-  chooser->SetMode(rb::Timer::ModeSingle);
-  rb::Ref<rb::MenuBar> b = bar;
-  chooser->_SetEventHandler("Action", rb::MakeEventHandler([b] { b->_Lookup("FileQuit")->_Choose(); }));
-  EXPECT_EQ(rb::_RuntimeRun(), 0);
+  EXPECT_EQ(rb::RunProgramLoopForTesting([this] { bar->_Lookup("FileQuit")->_Choose(); }), 0);
 }
 
 }  // namespace
@@ -169,6 +164,188 @@ TEST_F(MenuTest, AWindowWithABarKeepsItsContentSizeAndPosition) {
   EXPECT_EQ(w->Height(), 200);
   EXPECT_EQ(w->Left(), 50);
   EXPECT_EQ(w->Top(), 100);
+}
+
+}  // namespace
+
+namespace {
+
+// A bar with the Edit menu the program uses, a quit item and one item of
+// a counting class.
+class CountingItem : public rb::MenuItem {
+ public:
+  int chosen = 0;
+  void Action() override { ++chosen; }
+};
+
+rb::Ref<rb::MenuBar> BuildEditBar(const rb::Ref<CountingItem>& counting) {
+  auto bar = rb::Ref<rb::MenuBar>::New();
+  bar->Append(Node(rb::Ref<rb::MenuItem>::New(), "FileMenu", "&File", ""));
+  bar->Child("FileMenu")->Append(Node(counting, "FileCount", "Count", "Cmd+K"));
+  bar->Child("FileMenu")->Append(Node(rb::Ref<rb::QuitMenuItem>::New(), "FileQuit", "Quit", "Cmd+Q"));
+  bar->Append(Node(rb::Ref<rb::MenuItem>::New(), "EditMenu", "&Edit", ""));
+  auto edit = bar->Child("EditMenu");
+  edit->Append(Node(rb::Ref<rb::MenuItem>::New(), "EditUndo", "&Undo", "Cmd+Z"));
+  auto sep = rb::Ref<rb::MenuItem>::New();
+  sep->SetName("UntitledMenu0");
+  sep->SetAutoEnable(true);
+  sep->SetText("-");
+  edit->Append(sep);
+  edit->Append(Node(rb::Ref<rb::MenuItem>::New(), "EditCut", "Cu&t", "Cmd+X"));
+  edit->Append(Node(rb::Ref<rb::MenuItem>::New(), "EditCopy", "&Copy", "Cmd+C"));
+  edit->Append(Node(rb::Ref<rb::MenuItem>::New(), "EditPaste", "&Paste", "Cmd+V"));
+  edit->Append(Node(rb::Ref<rb::MenuItem>::New(), "EditSelectAll", "Select All", "Cmd+A"));
+  edit->Append(Node(rb::Ref<rb::MenuItem>::New(), "EditClear", "Clear", "Cmd+D"));
+  bar->Append(Node(rb::Ref<rb::MenuItem>::New(), "HelpMenu", "Help", ""));
+  bar->Child("HelpMenu")->Append(Node(rb::Ref<rb::MenuItem>::New(), "Help", "Program Help...", "Cmd+?"));
+  return bar;
+}
+
+// Fields of both kinds; handlers for the names in `handled`, counted.
+class EditWindow : public rb::Window {
+ public:
+  static rb::Ref<rb::MenuBar> bar;  // nil: the window has no bar of its own
+  static std::vector<std::string> handled;
+  std::vector<std::string> calls;
+  void Layout() override {
+    if (bar) SetMenuBar(bar);
+    _ApplyProperties({{"Width", 300}, {"Height", 200}, {"MenuBarVisible", true}});
+  }
+  void CreateControls() override {
+    _NewControl<rb::EditField>("Line", {{"Left", 10}, {"Top", 10}, {"Width", 200}, {"Height", 22},
+                                        {"Text", "one line"}});
+    _NewControl<rb::EditField>("Notes", {{"Left", 10}, {"Top", 40}, {"Width", 200}, {"Height", 100},
+                                         {"MultiLine", true}, {"ReadOnly", true}, {"Text", "read only text"}});
+  }
+  void AddMenuHandlers() override {
+    for (const std::string& name : handled) {
+      _AddMenuHandler(name, [this, name] {
+        calls.push_back(name);
+        return false;
+      });
+    }
+  }
+  rb::Ref<rb::EditField> Field(const char* name) { return Control<rb::EditField>(name); }
+};
+rb::Ref<rb::MenuBar> EditWindow::bar;
+std::vector<std::string> EditWindow::handled;
+
+class EditMenuTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    counting = rb::Ref<CountingItem>::New();
+    editBar = BuildEditBar(counting);
+    EditWindow::bar = editBar;
+    EditWindow::handled.clear();
+    rb::SetClipboardTextForTesting("");
+  }
+  void TearDown() override {
+    EditWindow::bar = nullptr;
+    GuiTest::TearDown();
+  }
+  // The window, active, with the keyboard focus in the field.
+  rb::Ref<EditWindow> Open(const char* focus) {
+    auto w = rb::ImplicitWindow<EditWindow>("EditWindow");
+    EXPECT_TRUE(rb::RunEventLoopUntil([&] { return w->_IsActive(); }, 2000));
+    w->Field(focus)->SetFocus();
+    return w;
+  }
+  bool Enabled(const char* name) {
+    editBar->_PrepareToShow();
+    return editBar->_Lookup(name)->Enabled();
+  }
+  rb::Ref<CountingItem> counting;
+  rb::Ref<rb::MenuBar> editBar;
+};
+
+TEST_F(EditMenuTest, TheSeparatorIsALineWithoutALabel) {
+  auto w = Open("Line");
+  std::vector<rb::MenuEntryForTesting> entries = rb::MenuEntriesForTesting(w, 1);
+  ASSERT_EQ(entries.size(), 7u);
+  EXPECT_TRUE(entries[1].separator);
+  EXPECT_EQ(entries[1].label, "");
+  EXPECT_EQ(editBar->_Lookup("UntitledMenu0")->Text().Utf8(), "-");  // the item's text stays
+  EXPECT_FALSE(entries[0].separator);
+  EXPECT_EQ(entries[0].label, "&Undo");
+  EXPECT_EQ(entries[0].shortcut, "Ctrl+Z");
+  EXPECT_EQ(entries[5].label, "Select All");
+}
+
+TEST_F(EditMenuTest, UnhandledEditItemsActOnTheFocusedFieldWhenTheyCan) {
+  auto w = Open("Notes");
+  rb::Ref<rb::EditField> notes = w->Field("Notes");
+  // A read-only field without a selection: only Select All can act.
+  EXPECT_TRUE(Enabled("EditSelectAll"));
+  EXPECT_FALSE(Enabled("EditCopy"));
+  EXPECT_FALSE(Enabled("EditCut"));
+  EXPECT_FALSE(Enabled("EditPaste"));
+  EXPECT_FALSE(Enabled("EditClear"));
+  EXPECT_FALSE(Enabled("EditUndo"));
+  EXPECT_TRUE(Enabled("FileCount"));  // others as before
+
+  rb::KeyClickForTesting(w, "Ctrl+A");
+  EXPECT_EQ(notes->SelLength(), 14);
+  EXPECT_TRUE(Enabled("EditCopy"));
+  EXPECT_FALSE(Enabled("EditCut"));  // read-only
+  rb::KeyClickForTesting(w, "Ctrl+C");
+  EXPECT_EQ(rb::ClipboardTextForTesting().Utf8(), "read only text");
+  EXPECT_EQ(notes->Text().Utf8(), "read only text");
+
+  // An editable field: chosen from the menu or by shortcut alike.
+  rb::Ref<rb::EditField> line = w->Field("Line");
+  line->SetFocus();
+  EXPECT_TRUE(Enabled("EditPaste"));
+  line->SetSelStart(0);
+  line->SetSelLength(4);  // "one "
+  EXPECT_TRUE(Enabled("EditCut"));  // as the menu opens
+  editBar->_Lookup("EditCut")->_Choose();
+  EXPECT_EQ(line->Text().Utf8(), "line");
+  EXPECT_EQ(rb::ClipboardTextForTesting().Utf8(), "one ");
+  EXPECT_TRUE(Enabled("EditUndo"));
+  rb::KeyClickForTesting(w, "Ctrl+Z");
+  EXPECT_EQ(line->Text().Utf8(), "one line");
+  rb::KeyClickForTesting(w, "Ctrl+A");
+  rb::KeyClickForTesting(w, "Ctrl+D");  // Clear
+  EXPECT_EQ(line->Text().Utf8(), "");
+  rb::KeyClickForTesting(w, "Ctrl+V");
+  EXPECT_EQ(line->Text().Utf8(), "one ");
+  EXPECT_TRUE(w->calls.empty());
+}
+
+TEST_F(EditMenuTest, AHandlerTakesItsItemEvenFromAOneLineField) {
+  EditWindow::handled = {"EditSelectAll", "EditClear"};
+  auto w = Open("Line");
+  rb::Ref<rb::EditField> line = w->Field("Line");
+  EXPECT_TRUE(Enabled("EditClear"));  // handled: enabled with nothing selected
+  rb::KeyClickForTesting(w, "Ctrl+A");
+  EXPECT_EQ(w->calls, std::vector<std::string>{"EditSelectAll"});
+  EXPECT_EQ(line->SelLength(), 0);  // the field did not take the key itself
+  line->SetSelStart(0);
+  line->SetSelLength(3);
+  rb::KeyClickForTesting(w, "Ctrl+D");
+  EXPECT_EQ(w->calls, (std::vector<std::string>{"EditSelectAll", "EditClear"}));
+  EXPECT_EQ(line->Text().Utf8(), "one line");  // the handler held, nothing cleared
+}
+
+TEST_F(EditMenuTest, InAWindowWithoutABarTheApplicationBarsShortcutsAct) {
+  auto app = rb::Ref<rb::Application>::New();
+  app->SetMenuBar(editBar);
+  rb::_RuntimeRegisterAppObject(app);
+  EditWindow::bar = nullptr;
+  EditWindow::handled = {"Help"};
+  auto w = Open("Notes");
+  ASSERT_FALSE(w->MenuBar());
+  rb::KeyClickForTesting(w, "Ctrl+K");
+  EXPECT_EQ(counting->chosen, 1);
+  rb::KeyClickForTesting(w, "Ctrl+?");
+  EXPECT_EQ(w->calls, std::vector<std::string>{"Help"});  // the window's own handler
+  rb::KeyClickForTesting(w, "Ctrl+A");
+  rb::KeyClickForTesting(w, "Ctrl+C");
+  EXPECT_EQ(rb::ClipboardTextForTesting().Utf8(), "read only text");
+
+  // Ctrl+Q quits from there.
+  EXPECT_EQ(rb::RunProgramLoopForTesting([w] { rb::KeyClickForTesting(w, "Ctrl+Q"); }), 0);
 }
 
 }  // namespace

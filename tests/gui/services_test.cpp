@@ -1,11 +1,15 @@
-// Message boxes, folder dialogs, timers, screens, pictures and file types.
+// Message boxes, folder dialogs, timers, screens, pictures, file types,
+// the keyboard state and the user's cancel request.
 #include <string>
 
+#include "framework/application.h"
 #include "framework/background_task.h"
 #include "framework/dialogs.h"
+#include "framework/editfield.h"
 #include "framework/filetype.h"
 #include "framework/folder_item.h"
 #include "framework/graphics.h"
+#include "framework/gui_testing.h"
 #include "framework/picture.h"
 #include "framework/runtime.h"
 #include "framework/screen.h"
@@ -63,6 +67,54 @@ TEST_F(ServicesTest, FolderDialogsAreAnsweredAndSayWhatTheyShowed) {
   dlg->SetInitialDirectory(rb::Ref<rb::FolderItem>::New(dir.path()));
   EXPECT_FALSE(dlg->ShowModal());  // cancelled
   EXPECT_EQ(rb::ShownFolderDialogs()[1].shownDirectory, dir.path());
+}
+
+class KeyWindow : public rb::Window {
+ public:
+  void Layout() override { _ApplyProperties({{"Width", 200}, {"Height", 100}}); }
+  void CreateControls() override {
+    _NewControl<rb::EditField>("Field", {{"Left", 10}, {"Top", 10}, {"Width", 150}, {"Height", 22}});
+  }
+};
+class OtherKeyWindow : public KeyWindow {};
+
+TEST_F(ServicesTest, KeysDownAreForgottenWhenTheirReleaseMayGoElsewhere) {
+  rb::SetMessageBoxAnswerer([](const rb::MessageBoxRecord&) { return 1; });
+  rb::SetFolderDialogAnswerer([](const rb::FolderDialogRecord&) { return rb::Ref<rb::FolderItem>(); });
+  // Return dismisses a message box on its press; the release comes after
+  // the box has gone.
+  rb::SetKeyDownForTesting(0x24, true);
+  rb::MsgBox("Please enter your query.", 48, "");
+  EXPECT_FALSE(rb::Keyboard::AsyncKeyDown(0x24));
+  rb::SetKeyDownForTesting(0x4C, true);
+  EXPECT_FALSE(rb::Ref<rb::SelectFolderDialog>::New()->ShowModal());
+  EXPECT_FALSE(rb::Keyboard::AsyncKeyDown(0x4C));
+
+  auto first = rb::ImplicitWindow<KeyWindow>("KeyWindow");
+  ASSERT_TRUE(rb::RunEventLoopUntil([&] { return first->_IsActive(); }, 2000));
+  rb::SetKeyDownForTesting(0x24, true);
+  rb::RunEventLoopFor(20);
+  EXPECT_TRUE(rb::Keyboard::AsyncKeyDown(0x24));  // held, nothing moved
+  auto second = rb::ImplicitWindow<OtherKeyWindow>("OtherKeyWindow");
+  ASSERT_TRUE(rb::RunEventLoopUntil([&] { return second->_IsActive(); }, 2000));
+  EXPECT_FALSE(rb::Keyboard::AsyncKeyDown(0x24));  // activation moved
+}
+
+TEST_F(ServicesTest, EscapeOrCtrlPeriodAsksToCancelTheWorkUnderWay) {
+  auto w = rb::ImplicitWindow<KeyWindow>("KeyWindow");
+  ASSERT_TRUE(rb::RunEventLoopUntil([&] { return w->_IsActive(); }, 2000));
+  w->Control<rb::EditField>("Field")->SetFocus();
+  EXPECT_FALSE(rb::UserCancelled());
+  rb::KeyClickForTesting(w, "Escape");
+  EXPECT_TRUE(rb::UserCancelled());
+  EXPECT_TRUE(rb::UserCancelled());  // until the next piece of work begins
+  rb::ResetUserCancelled();
+  EXPECT_FALSE(rb::UserCancelled());
+  rb::KeyClickForTesting(w, ".");
+  rb::KeyClickForTesting(w, "Ctrl+A");
+  EXPECT_FALSE(rb::UserCancelled());
+  rb::KeyClickForTesting(w, "Ctrl+.");
+  EXPECT_TRUE(rb::UserCancelled());
 }
 
 TEST_F(ServicesTest, ASingleTimerFiresOnceAndAMultipleOneRepeats) {

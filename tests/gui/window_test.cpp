@@ -336,4 +336,71 @@ TEST_F(WindowTest, AnExceptionWhilePaintingIsHandledAfterThePaint) {
   EXPECT_EQ(rb::ApplicationExitCode(), 1);
 }
 
+// Like the search window: its activation makes another window through
+// that window's accessor and hides it at once.
+class SideWindow : public ActiveWindow {
+ public:
+  void Layout() override { _ApplyProperties({{"Width", 200}, {"Height", 100}}); }
+};
+class MainWindow : public ActiveWindow {
+ public:
+  void Layout() override { _ApplyProperties({{"Width", 300}, {"Height", 200}}); }
+  void Event_Activate() override {
+    ActiveWindow::Event_Activate();
+    rb::ImplicitWindow<SideWindow>("SideWindow")->Hide();
+  }
+};
+
+TEST_F(WindowTest, AWindowMadeAndHiddenWhileAnotherActivatesNeverTakesActivation) {
+  auto main = rb::ImplicitWindow<MainWindow>("MainWindow");
+  ASSERT_TRUE(rb::RunEventLoopUntil([&] { return main->activations > 0; }, 2000));
+  auto side = rb::DynamicCast<SideWindow>(rb::_GetImplicitWindow("SideWindow"));
+  ASSERT_TRUE(side);
+  rb::RunEventLoopFor(100);
+  EXPECT_FALSE(side->Visible());
+  EXPECT_EQ(side->activations, 0);
+  EXPECT_TRUE(main->_IsActive());
+  EXPECT_EQ(rb::FrontWindow().get(), main.get());
+}
+
+TEST_F(WindowTest, HidingOrClosingTheActiveWindowHandsActivationBack) {
+  auto first = rb::ImplicitWindow<MainWindow>("MainWindow");
+  ASSERT_TRUE(rb::RunEventLoopUntil([&] { return first->_IsActive(); }, 2000));
+  auto second = rb::ImplicitWindow<ActiveWindow>("ActiveWindow");
+  ASSERT_TRUE(rb::RunEventLoopUntil([&] { return second->_IsActive(); }, 2000));
+  second->Hide();
+  EXPECT_TRUE(rb::RunEventLoopUntil([&] { return first->_IsActive(); }, 2000));
+  second->Show();
+  ASSERT_TRUE(rb::RunEventLoopUntil([&] { return second->_IsActive(); }, 2000));
+  second->Close();
+  EXPECT_TRUE(rb::RunEventLoopUntil([&] { return first->_IsActive(); }, 2000));
+  EXPECT_EQ(rb::FrontWindow().get(), first.get());
+}
+
+class GuardedWindow : public rb::Window {
+ public:
+  bool keepOpen = true;
+  std::vector<std::string> events;
+  bool Event_CancelClose(bool appQuitting) override {
+    events.push_back("CancelClose");
+    return keepOpen;
+  }
+  void Event_Close() override { events.push_back("Close"); }
+};
+
+TEST_F(WindowTest, AUsersCloseAsksCancelCloseFirstAndTheProgramsDoesNot) {
+  auto w = rb::ImplicitWindow<GuardedWindow>("GuardedWindow");
+  EXPECT_FALSE(w->_UserClose());
+  EXPECT_TRUE(w->_IsOpen());
+  EXPECT_EQ(w->events, std::vector<std::string>{"CancelClose"});
+  w->keepOpen = false;
+  EXPECT_TRUE(w->_UserClose());
+  EXPECT_FALSE(w->_IsOpen());
+  EXPECT_EQ(w->events, (std::vector<std::string>{"CancelClose", "CancelClose", "Close"}));
+
+  auto again = rb::ImplicitWindow<GuardedWindow>("GuardedWindow");
+  again->Close();
+  EXPECT_EQ(again->events, std::vector<std::string>{"Close"});
+}
+
 }  // namespace
