@@ -38,6 +38,13 @@ constexpr uint32_t kRootFolderId = fsRtDirID;
 uint32_t RegisterFolder(std::string_view path);
 // The id of a folder already in the table, else 0.
 uint32_t FindFolder(std::string_view path);
+// Registers the subfolder `name` of a folder in the table, with its inode,
+// so that it can be found again by FindChildFolder. Folders only: memory
+// grows with the folders remembered, never with files. 0 for a parent id
+// that names no folder.
+uint32_t RegisterChildFolder(uint32_t parentId, std::string_view name, uint64_t inode);
+// The subfolder of parentId last seen with this inode, else 0.
+uint32_t FindChildFolder(uint32_t parentId, uint64_t inode);
 // Path of a folder id; null for an id that was never handed out. The string
 // lives as long as the process.
 const std::string* FolderPath(uint32_t id);
@@ -92,6 +99,12 @@ OSErr RefFromPath(std::string_view path, uint64_t inode, FSRef* out);
 
 // ---- FSSpec (item_ref.cpp) -------------------------------------------------
 
+// Whether the spec name of an item needs its inode (the name has no Mac
+// Roman form of 1 to 63 characters).
+bool NeedsInodeForSpec(std::string_view name);
+// Whether finding the item again from an FSRef or FSSpec needs its inode:
+// a name too long to keep whole, or one with a short spec name.
+bool NameNeedsLookup(std::string_view name);
 // Str63 name (Mac Roman, no length byte) of an item: the name itself when it
 // has an exact Mac Roman form of at most 63 characters, else a short
 // "prefix#INODE.ext" form.

@@ -1,4 +1,5 @@
 // FSRef and FSSpec records: making, checking and resolving them.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/at_path.h"
 #include "platform/catalog_internal.h"
 #include "platform/name_codec.h"
 
@@ -93,6 +95,18 @@ bool ParseMangled(std::string_view mr, uint64_t* inode) {
 
 }  // namespace
 
+bool NeedsInodeForSpec(std::string_view name) {
+  bool plain = name.size() <= 63;
+  for (size_t i = 0; plain && i < name.size(); ++i) plain = static_cast<unsigned char>(name[i]) < 0x80;
+  if (plain) return name.empty();
+  std::string mr;
+  return !(Utf8ToMacRoman(name, &mr) && !mr.empty() && mr.size() <= 63);
+}
+
+bool NameNeedsLookup(std::string_view name) {
+  return name.size() > kRefNameBytes || NeedsInodeForSpec(name);
+}
+
 uint32_t NodeIdFor(uint64_t inode) {
   auto v = static_cast<uint32_t>(inode);
   if (v <= kRootFolderId) v |= 0x80000000u;
@@ -143,10 +157,20 @@ OSErr RefName(const RefData& d, std::string* name) {
     name->assign(reinterpret_cast<const char*>(d.name), d.nameLength);
     return noErr;
   }
+  // A folder is remembered with its inode: no need to read its parent.
+  if (uint32_t child = FindChildFolder(d.parent, d.inode)) {
+    const std::string* path = FolderPath(child);
+    std::string_view parent, last;
+    if (path) SplitPath(*path, &parent, &last);
+    if (path && last.size() == d.nameLength && std::memcmp(last.data(), d.name, kRefNameBytes) == 0) {
+      name->assign(last);
+      return noErr;
+    }
+  }
   if (Cache().Find(d, name)) return noErr;
   const std::string* folder = FolderPath(d.parent);
   if (!folder) return errFSBadFSRef;
-  int fd = OpenFolder(AT_FDCWD, folder->c_str());
+  int fd = OpenFolderPath(*folder);
   if (fd < 0) return FolderOpenError(errno);
   DirReader reader(fd);
   DirEntry e;
@@ -258,23 +282,30 @@ OSErr ResolveSpecName(uint32_t folderId, std::string_view mr, std::string* nameB
   }
   const std::string* folder = FolderPath(folderId);
   if (!folder) return dirNFErr;
-  // A name that only looks mangled is taken as it is when it exists.
-  struct stat st;
-  if (lstat(JoinPath(*folder, literal).c_str(), &st) == 0) {
-    *nameBytes = std::move(literal);
-    return noErr;
+  // By inode first: the item whose short name this is, so that an item
+  // that really bears the short name never stands in for it. A folder is
+  // remembered; anything else is looked for in the folder.
+  if (uint32_t child = FindChildFolder(folderId, inode)) {
+    std::string_view parent, last;
+    SplitPath(*FolderPath(child), &parent, &last);
+    if (SpecNameFor(last, inode) == mr) {
+      nameBytes->assign(last);
+      return noErr;
+    }
   }
-  int fd = OpenFolder(AT_FDCWD, folder->c_str());
+  int fd = OpenFolderPath(*folder);
   if (fd >= 0) {
     DirReader reader(fd);
     DirEntry e;
     while (reader.Next(&e) > 0) {
       if (e.inode == inode && SpecNameFor(e.name, e.inode) == mr) {
+        if (e.type == DT_DIR) RegisterChildFolder(folderId, e.name, e.inode);
         nameBytes->assign(e.name);
         return noErr;
       }
     }
   }
+  // No such item: a name that only looks like a short one.
   *nameBytes = std::move(literal);
   return noErr;
 }
@@ -320,16 +351,17 @@ OSErr LocatePath(std::string_view input, PathInfo* info) {
   SplitPath(info->path, &parent, &name);
   if (name.size() > 255) return paramErr;
   struct stat st;
-  if (lstat(info->path.c_str(), &st) == 0) {
+  AtPath at(info->path);
+  if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
     info->exists = true;
     info->isDirectory = S_ISDIR(st.st_mode);
     info->inode = st.st_ino;
   } else {
-    int err = errno;
+    int err = at.Errno();
     if (err != ENOENT) return err == ENOTDIR ? OSErr(dirNFErr) : ItemError(err);
-    std::string parentPath(parent);
-    if (stat(parentPath.c_str(), &st) != 0) {
-      err = errno;
+    AtPath parentAt(parent);
+    if (fstatat(parentAt.dir(), parentAt.name(), &st, 0) != 0) {
+      err = parentAt.Errno();
       return (err == ENOENT || err == ENOTDIR) ? OSErr(dirNFErr) : ItemError(err);
     }
     if (!S_ISDIR(st.st_mode)) return dirNFErr;
@@ -339,6 +371,7 @@ OSErr LocatePath(std::string_view input, PathInfo* info) {
   }
   info->name.assign(name);
   info->parentId = RegisterFolder(parent);
+  if (info->isDirectory && NameNeedsLookup(name)) RegisterChildFolder(info->parentId, name, info->inode);
   return noErr;
 }
 
