@@ -100,14 +100,14 @@ OSErr RefFromPath(std::string_view path, uint64_t inode, FSRef* out);
 // ---- FSSpec (item_ref.cpp) -------------------------------------------------
 
 // Whether the spec name of an item needs its inode (the name has no Mac
-// Roman form of 1 to 63 characters).
+// Roman form of 1 to 63 characters, or looks like a short name itself).
 bool NeedsInodeForSpec(std::string_view name);
 // Whether finding the item again from an FSRef or FSSpec needs its inode:
 // a name too long to keep whole, or one with a short spec name.
 bool NameNeedsLookup(std::string_view name);
 // Str63 name (Mac Roman, no length byte) of an item: the name itself when it
-// has an exact Mac Roman form of at most 63 characters, else a short
-// "prefix#INODE.ext" form.
+// has an exact Mac Roman form of at most 63 characters that does not look
+// like a short name, else a short "prefix#INODE.ext" form.
 std::string SpecNameFor(std::string_view nameBytes, uint64_t inode);
 void MakeSpec(uint32_t parent, std::string_view nameBytes, uint64_t inode, FSSpec* out);
 void MakeRootSpec(FSSpec* out);

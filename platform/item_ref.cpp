@@ -95,12 +95,24 @@ bool ParseMangled(std::string_view mr, uint64_t* inode) {
 
 }  // namespace
 
-bool NeedsInodeForSpec(std::string_view name) {
+// The spec name of an item when it can be its own name: a Mac Roman form of
+// 1 to 63 characters that does not look like a short name. A name that
+// does is shortened itself, so that no spec name stands for two items.
+bool LiteralSpecName(std::string_view name, std::string* mr) {
   bool plain = name.size() <= 63;
   for (size_t i = 0; plain && i < name.size(); ++i) plain = static_cast<unsigned char>(name[i]) < 0x80;
-  if (plain) return name.empty();
+  uint64_t inode;
+  if (plain) {
+    mr->assign(name);
+  } else if (!Utf8ToMacRoman(name, mr) || mr->size() > 63) {
+    return false;
+  }
+  return !mr->empty() && !ParseMangled(*mr, &inode);
+}
+
+bool NeedsInodeForSpec(std::string_view name) {
   std::string mr;
-  return !(Utf8ToMacRoman(name, &mr) && !mr.empty() && mr.size() <= 63);
+  return !LiteralSpecName(name, &mr);
 }
 
 bool NameNeedsLookup(std::string_view name) {
@@ -223,7 +235,7 @@ OSErr RefFromPath(std::string_view path, uint64_t inode, FSRef* out) {
 
 std::string SpecNameFor(std::string_view name, uint64_t inode) {
   std::string mr;
-  if (Utf8ToMacRoman(name, &mr) && !mr.empty() && mr.size() <= 63) return mr;
+  if (LiteralSpecName(name, &mr)) return mr;
 
   char hex[24];
   std::snprintf(hex, sizeof hex, "#%llX", static_cast<unsigned long long>(inode));
@@ -282,9 +294,8 @@ OSErr ResolveSpecName(uint32_t folderId, std::string_view mr, std::string* nameB
   }
   const std::string* folder = FolderPath(folderId);
   if (!folder) return dirNFErr;
-  // By inode first: the item whose short name this is, so that an item
-  // that really bears the short name never stands in for it. A folder is
-  // remembered; anything else is looked for in the folder.
+  // By inode: the item whose short name this is. A folder is remembered;
+  // anything else is looked for in the folder.
   if (uint32_t child = FindChildFolder(folderId, inode)) {
     std::string_view parent, last;
     SplitPath(*FolderPath(child), &parent, &last);
@@ -305,9 +316,8 @@ OSErr ResolveSpecName(uint32_t folderId, std::string_view mr, std::string* nameB
       }
     }
   }
-  // No such item: a name that only looks like a short one.
-  *nameBytes = std::move(literal);
-  return noErr;
+  // No item has it: a real name never looks like a short one.
+  return fnfErr;
 }
 
 OSErr SpecPath(const FSSpec* spec, std::string* path) {
