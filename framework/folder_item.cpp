@@ -504,7 +504,7 @@ bool FolderItem::MoveTo(const Ref<FolderItem>& target) {
   platform::AtPath from(path_);
   platform::AtPath to(target->path_);
   if (renameat(from.dir(), from.name(), to.dir(), to.name()) != 0) {
-    const int err = errno == EBADF ? (from.error() ? from.error() : to.Errno()) : errno;
+    const int err = from.error() ? from.error() : to.Errno();
     SetErrno(err, what + " to " + Quoted(target->path_), Exists());
     return false;
   }
