@@ -368,10 +368,10 @@ OSStatus FSPathMakeFSSpec(const uint8_t* path, FSSpec* spec) {
           MakeSpec(parentId, name, 0, spec);
           return noErr;
         }
+        std::string shortName;
         uint32_t id = FindFolder(normal);
-        uint64_t inode = id ? FolderInode(id) : 0;
-        if (inode != 0) {
-          MakeSpec(parentId, name, inode, spec);
+        if (id != 0 && FolderSpecName(id, &shortName)) {
+          MakeSpecNamed(parentId, shortName, spec);
           return noErr;
         }
       }

@@ -45,6 +45,9 @@ uint32_t FindFolder(std::string_view path);
 uint32_t RegisterChildFolder(uint32_t parentId, std::string_view name, uint64_t inode);
 // The subfolder of parentId last seen with this inode, else 0.
 uint32_t FindChildFolder(uint32_t parentId, uint64_t inode);
+// The spec name of a folder remembered with its inode (one that
+// RegisterChildFolder or NoteFolderInode indexed); false for others.
+bool FolderSpecName(uint32_t id, std::string* spec);
 // Path of a folder id; null for an id that was never handed out. The string
 // lives as long as the process.
 const std::string* FolderPath(uint32_t id);
@@ -110,6 +113,8 @@ bool NameNeedsLookup(std::string_view name);
 // like a short name, else a short "prefix#INODE.ext" form.
 std::string SpecNameFor(std::string_view nameBytes, uint64_t inode);
 void MakeSpec(uint32_t parent, std::string_view nameBytes, uint64_t inode, FSSpec* out);
+// A spec of the item of that spec name (at most 63 bytes) in a folder.
+void MakeSpecNamed(uint32_t parent, std::string_view macRomanName, FSSpec* out);
 void MakeRootSpec(FSSpec* out);
 // Path named by a spec. An empty name names the folder parID itself.
 OSErr SpecPath(const FSSpec* spec, std::string* path);

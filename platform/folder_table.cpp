@@ -19,6 +19,8 @@ struct Folder {
   std::string path;
   uint64_t inode = 0;
   uint32_t parent = 0;  // 0 when the parent was not in the table
+  std::string spec;     // spec name, for a folder found by inode
+  bool sorted = false;  // inode noted, spec name made when it needs one
 };
 
 struct ChildKey {
@@ -38,7 +40,7 @@ class FolderTable {
   FolderTable() {
     folders_.push_back(Folder{});           // 0: unused
     folders_.push_back(Folder{});           // 1: parent of the root
-    folders_.push_back(Folder{"/", 0});     // 2: the root
+    folders_.push_back(Folder{"/", 0, 0, {}, false});  // 2: the root
     byPath_.emplace(std::string_view(folders_[2].path), kRootFolderId);
   }
 
@@ -50,9 +52,25 @@ class FolderTable {
   uint32_t RegisterChild(uint32_t parent, std::string_view name, uint64_t inode) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (parent < kRootFolderId || parent >= folders_.size()) return 0;
+    // Seen before, as it is listed again and again.
+    auto known = byChild_.find(ChildKey{parent, inode});
+    if (known != byChild_.end()) {
+      const Folder& f = folders_[known->second];
+      if (f.inode == inode && f.path.size() > name.size() &&
+          std::string_view(f.path).substr(f.path.size() - name.size()) == name &&
+          f.path[f.path.size() - name.size() - 1] == '/')
+        return known->second;
+    }
     uint32_t id = RegisterLocked(JoinPath(folders_[parent].path, name));
     SetInodeLocked(id, inode);
     return id;
+  }
+
+  bool SpecName(uint32_t id, std::string* spec) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (id <= kRootFolderId || id >= folders_.size() || folders_[id].spec.empty()) return false;
+    *spec = folders_[id].spec;
+    return true;
   }
 
   uint32_t FindChild(uint32_t parent, uint64_t inode) {
@@ -97,7 +115,7 @@ class FolderTable {
     SplitPath(path, &parentPath, &name);
     auto parent = byPath_.find(parentPath);
     // Deque elements never move, so the map can key on views of them.
-    folders_.push_back(Folder{std::string(path), 0, parent == byPath_.end() ? 0 : parent->second});
+    folders_.push_back(Folder{std::string(path), 0, parent == byPath_.end() ? 0 : parent->second, {}, false});
     auto id = static_cast<uint32_t>(folders_.size() - 1);
     try {
       byPath_.emplace(std::string_view(folders_.back().path), id);
@@ -108,13 +126,22 @@ class FolderTable {
     return id;
   }
 
-  // A folder keeps every inode it was seen with: a key that went stale
-  // still leads to the folder's path, and the path is what names it.
+  // Only folders that an FSRef or FSSpec cannot name by their whole name
+  // are found by inode. A folder keeps every inode it was seen with: a key
+  // that went stale still leads to the folder's path, and the path is what
+  // names it.
   void SetInodeLocked(uint32_t id, uint64_t inode) {
     if (id <= kRootFolderId || id >= folders_.size() || inode == 0) return;
     Folder& f = folders_[id];
+    if (f.sorted && f.inode == inode) return;
     f.inode = inode;
-    if (f.parent != 0) byChild_[ChildKey{f.parent, inode}] = id;
+    f.sorted = true;
+    if (f.parent == 0) return;
+    std::string_view parentPath, name;
+    SplitPath(f.path, &parentPath, &name);
+    if (!NameNeedsLookup(name)) return;
+    byChild_[ChildKey{f.parent, inode}] = id;
+    f.spec = SpecNameFor(name, inode);
   }
 
   std::mutex mutex_;
@@ -145,6 +172,8 @@ uint32_t FindChildFolder(uint32_t parentId, uint64_t inode) {
   if (inode == 0) return 0;
   return Table().FindChild(parentId, inode);
 }
+
+bool FolderSpecName(uint32_t id, std::string* spec) { return Table().SpecName(id, spec); }
 
 uint32_t FindFolder(std::string_view path) {
   if (path == "/") return kRootFolderId;

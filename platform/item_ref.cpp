@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -99,15 +98,24 @@ bool ParseMangled(std::string_view mr, uint64_t* inode) {
 // 1 to 63 characters that does not look like a short name. A name that
 // does is shortened itself, so that no spec name stands for two items.
 bool LiteralSpecName(std::string_view name, std::string* mr) {
-  bool plain = name.size() <= 63;
-  for (size_t i = 0; plain && i < name.size(); ++i) plain = static_cast<unsigned char>(name[i]) < 0x80;
-  uint64_t inode;
-  if (plain) {
-    mr->assign(name);
-  } else if (!Utf8ToMacRoman(name, mr) || mr->size() > 63) {
-    return false;
+  if (name.empty()) return false;
+  // Each character gives one byte: a name of more than 63 characters (bytes
+  // other than continuation bytes) has no room.
+  size_t characters = 0;
+  for (char c : name) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  if (characters > 63) return false;
+  mr->clear();
+  mr->reserve(characters);
+  char32_t cp;
+  for (size_t i = 0; i < name.size();) {
+    size_t n = DecodeUtf8At(name, i, &cp);
+    int b = n ? UnicodeToMacRoman(cp) : -1;
+    if (b < 0) return false;
+    mr->push_back(static_cast<char>(b));
+    i += n;
   }
-  return !mr->empty() && !ParseMangled(*mr, &inode);
+  uint64_t inode;
+  return !ParseMangled(*mr, &inode);
 }
 
 bool NeedsInodeForSpec(std::string_view name) {
@@ -238,8 +246,13 @@ std::string SpecNameFor(std::string_view name, uint64_t inode) {
   if (LiteralSpecName(name, &mr)) return mr;
 
   char hex[24];
-  std::snprintf(hex, sizeof hex, "#%llX", static_cast<unsigned long long>(inode));
-  std::string_view suffix(hex);
+  char* h = hex + sizeof hex;
+  do {
+    *--h = "0123456789ABCDEF"[inode & 0xF];
+    inode >>= 4;
+  } while (inode != 0);
+  *--h = '#';
+  std::string_view suffix(h, static_cast<size_t>(hex + sizeof hex - h));
   std::string_view base = name;
   std::string_view ext;
   size_t dot = name.rfind('.');
@@ -266,13 +279,16 @@ std::string SpecNameFor(std::string_view name, uint64_t inode) {
   return out;
 }
 
-void MakeSpec(uint32_t parent, std::string_view nameBytes, uint64_t inode, FSSpec* out) {
+void MakeSpecNamed(uint32_t parent, std::string_view macRomanName, FSSpec* out) {
   std::memset(out, 0, sizeof *out);
   out->vRefNum = -1;
   out->parID = static_cast<int32_t>(parent);
-  std::string mr = SpecNameFor(nameBytes, inode);
-  out->name[0] = static_cast<unsigned char>(mr.size());
-  std::memcpy(out->name + 1, mr.data(), mr.size());
+  out->name[0] = static_cast<unsigned char>(macRomanName.size());
+  std::memcpy(out->name + 1, macRomanName.data(), macRomanName.size());
+}
+
+void MakeSpec(uint32_t parent, std::string_view nameBytes, uint64_t inode, FSSpec* out) {
+  MakeSpecNamed(parent, SpecNameFor(nameBytes, inode), out);
 }
 
 void MakeRootSpec(FSSpec* out) {
@@ -297,9 +313,10 @@ OSErr ResolveSpecName(uint32_t folderId, std::string_view mr, std::string* nameB
   // By inode: the item whose short name this is. A folder is remembered;
   // anything else is looked for in the folder.
   if (uint32_t child = FindChildFolder(folderId, inode)) {
-    std::string_view parent, last;
-    SplitPath(*FolderPath(child), &parent, &last);
-    if (SpecNameFor(last, inode) == mr) {
+    std::string spec;
+    if (FolderSpecName(child, &spec) && spec == mr) {
+      std::string_view parent, last;
+      SplitPath(*FolderPath(child), &parent, &last);
       nameBytes->assign(last);
       return noErr;
     }
