@@ -11,9 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/FileTypes.h"
-#include "app/PluginEntrypoints.h"
-#include "app/Startup.h"
+#include "bench/bench_program.h"
 #include "bench/bench_tree.h"
 #include "engine/DuplicateCheck.h"
 #include "engine/Extension.h"
@@ -51,14 +49,7 @@ void OneSearch() {
 int main(int argc, char** argv) {
   std::string root = argc > 1 ? argv[1] : "/tmp/skerrow-bench-tree";
   bench::EnsureTree(root, 10000, 10);
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  rb::SetApplicationFolderPathForTesting(SKERROW_PROGRAM_DIR);
-  rb::RuntimeInit();
-  _InitPluginEntrypoints();
-  rb::EnsureApplicationForTesting();
-  _InitFileTypes();
-  _NewAppInstance();
-  rb::SetMessageBoxAnswerer([](const rb::MessageBoxRecord&) { return 1; });
+  bench::StartProgramOffscreen();
 
   // One name over the whole tree.
   SearchWindow()->SearchFolder = rb::GetFolderItem(rb::String(root));

@@ -1,7 +1,6 @@
 #include "engine/Archive.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -11,6 +10,7 @@
 #include <unistd.h>
 
 #include "engine/Search.h"
+#include "engine/StringExtract.h"
 #include "framework/background_task.h"
 #include "framework/controls.h"
 #include "framework/dialogs.h"
@@ -81,12 +81,12 @@ rb::String SystemErrorWords(int err) {
 // into it.
 rb::String DestinationProblem(const rb::Ref<rb::FolderItem>& dest) {
   if (!dest) return "No destination folder has been chosen.";
-  std::error_code ec;
-  const std::filesystem::path path(dest->Path());
-  if (!std::filesystem::exists(path, ec) && !dest->Exists()) {
+  if (!dest->Exists()) {
     return "The destination folder " + Quoted(dest->Name()) + " no longer exists.";
   }
-  if (!std::filesystem::is_directory(path, ec)) {
+  // A link to a folder leads into the folder.
+  const rb::Ref<rb::FolderItem> folder = dest->IsLink() ? dest->LinkTarget() : dest;
+  if (!folder || !folder->Directory()) {
     return "The destination " + Quoted(dest->Name()) + " is not a folder.";
   }
   if (!dest->IsWriteable()) {
@@ -120,13 +120,13 @@ rb::String WriteWhole(const rb::Ref<rb::FolderItem>& folder, const rb::String& n
     return err == EFBIG || err == ENOSPC || err == EDQUOT ? rb::String("there is no room for it on the disk")
                                                           : SystemErrorWords(err);
   }
-  std::error_code ec;
-  std::filesystem::rename(temp->Path(), target->Path(), ec);
-  if (ec) {
+  if (!temp->MoveTo(target)) {
+    const int code = temp->LastErrorCode();
+    const rb::String words = code == rb::FileErrors::NotAFile || code == rb::FileErrors::NotEmpty
+                                 ? rb::String("a folder of that name is in the way")
+                                 : FileErrorWords(*temp);
     temp->Delete();
-    return ec == std::errc::is_a_directory || ec == std::errc::directory_not_empty
-               ? rb::String("a folder of that name is in the way")
-               : SystemErrorWords(ec.value());
+    return words;
   }
   return "";
 }
@@ -201,7 +201,8 @@ void CopyCount() {
 }
 
 void Copy() {
-  if (gRunning) return;
+  // Nor during a search: the list is still growing.
+  if (gRunning || StringExtract::Running()) return;
   RunScope run;
 
   rb::Ref<ResultsWindowClass> results = ResultsWindow();
@@ -246,21 +247,32 @@ void Copy() {
         failures.push_back({name, "the file is no longer there"});
       } else if (!target) {
         failures.push_back({name, "its name cannot be used in " + Quoted(destName)});
-      } else if (target->Name().PathBytes() == kReportName) {
-        // The report is written under this name at the end of the run.
+      } else if (target->Name() == rb::String(kReportName)) {
+        // The report is written under this name at the end of the run, also
+        // where the destination does not tell letter cases apart.
         failures.push_back({name, "the report of this run is written under that name"});
       } else if (target->Exists()) {
         failures.push_back(
             {name, "a file of that name is already in " + Quoted(destName) + "; it was left unchanged"});
       } else {
-        source->CopyFileTo(target);
-        if (source->LastErrorCode() == rb::FileErrors::None) {
-          ++copied;
+        // A link is copied as the file it leads to, as cp does.
+        const bool link = source->IsLink();
+        const rb::Ref<rb::FolderItem> file = link ? source->LinkTarget() : source;
+        if (!file) {
+          failures.push_back({name, "it is a link that leads nowhere"});
         } else {
-          failures.push_back({name, source->LastErrorCode() == rb::FileErrors::AlreadyExists
-                                        ? "a file of that name is already in " + Quoted(destName) +
-                                              "; it was left unchanged"
-                                        : FileErrorWords(*source)});
+          file->CopyFileTo(target);
+          const int code = file->LastErrorCode();
+          if (code == rb::FileErrors::None) {
+            ++copied;
+          } else if (code == rb::FileErrors::AlreadyExists) {
+            failures.push_back(
+                {name, "a file of that name is already in " + Quoted(destName) + "; it was left unchanged"});
+          } else if (link && code == rb::FileErrors::NotAFile) {
+            failures.push_back({name, "it is a link to something that is not a file"});
+          } else {
+            failures.push_back({name, FileErrorWords(*file)});
+          }
         }
       }
     }

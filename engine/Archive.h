@@ -14,11 +14,13 @@ inline int32_t ActualCount = 0;
 
 // Runs the whole archive step, bottom row first. Nothing is replaced: a
 // file whose name is already in the destination is left as it is and
-// reported, like every copy that fails; only real copies are counted.
-// A destination that is missing, not a folder or not writable stops the
-// run before anything is copied. While the run lasts the results list and
-// its buttons take no input and Running() answers true; a second call
-// meanwhile does nothing.
+// reported, like every copy that fails; only real copies are counted. A
+// symbolic link is copied as the regular file it leads to; one that leads
+// nowhere or to anything else is reported. A destination that is missing,
+// not a folder or not writable stops the run before anything is copied.
+// While the run lasts the results list and its buttons take no input and
+// Running() answers true; a call meanwhile, or while a search runs, does
+// nothing.
 void Copy();
 
 // Adds the number of ticked rows among the found rows to ActualCount.

@@ -41,9 +41,12 @@ void IndexRows(const rb::Ref<rb::Listbox>& list, int rows) {
 }  // namespace
 
 void Check() {
-  rb::Ref<rb::Listbox> list = ResultsWindow()->Control<rb::Listbox>("SearchList");
   const bool standalone = !gPass.active;
-  if (standalone) IndexRows(list, Search::FoundFiles);
+  rb::Ref<rb::Listbox> list;
+  if (standalone) {
+    list = ResultsWindow()->Control<rb::Listbox>("SearchList");
+    IndexRows(list, std::min<int32_t>(Search::FoundFiles, list->ListCount()));
+  }
   CopyTrack = 0;
   int last = Search::FoundFiles - 1;
   int g = gPass.index.Find(SearchDupeName);
@@ -78,22 +81,34 @@ void Run() {
   if (Search::FoundFiles != list->ListCount()) Search::FoundFiles = list->ListCount();
   CopyCounter = 0;
   U = Search::FoundFiles - 1;
+  if (U < 0) MissingFiles::CompareCount = -1;  // no row for Check to visit
   IndexRows(list, Search::FoundFiles);
   gPass.active = true;
+  // The user may close the results window at any yield: its rows are gone
+  // then, and the pass ends with the rows the list really holds.
+  bool closed = false;
   // The groups in order of their first row are the kept rows, top first.
-  for (int g = 0; g < static_cast<int>(gPass.members.size()); ++g) {
+  for (int g = 0; g < static_cast<int>(gPass.members.size()) && !closed; ++g) {
     SearchDupeName = list->Cell(gPass.members[static_cast<size_t>(g)].front(), 1);
     Check();
     rb::RuntimeBackgroundTask();
+    closed = Search::OpenResultsList() != list;
   }
   gPass.active = false;
   // Bottom row first, so that the rows still to go keep their numbers.
   std::sort(gPass.removed.begin(), gPass.removed.end());
-  for (auto it = gPass.removed.rbegin(); it != gPass.removed.rend(); ++it) {
+  for (auto it = gPass.removed.rbegin(); it != gPass.removed.rend() && !closed; ++it) {
     list->RemoveRow(*it);
     rb::RuntimeBackgroundTask();
+    closed = Search::OpenResultsList() != list;
   }
   gPass.removed.clear();
+  if (closed) {
+    rb::Ref<rb::Listbox> now = Search::OpenResultsList();
+    Search::FoundFiles = now ? now->ListCount() : 0;
+    U = Search::FoundFiles - 1;
+    MissingFiles::CompareCount = Search::FoundFiles - 1;
+  }
 
   rb::Ref<rb::EditField> stats = StatisticsWindow()->Control<rb::EditField>("statfield");
   rb::Ref<rb::EditField> temp = StatisticsWindow()->Control<rb::EditField>("TempField");

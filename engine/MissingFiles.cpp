@@ -2,6 +2,7 @@
 
 #include "engine/Extension.h"
 #include "engine/NameIndex.h"
+#include "engine/Search.h"
 #include "framework/background_task.h"
 #include "framework/editfield.h"
 #include "framework/folder_item.h"
@@ -18,9 +19,12 @@ namespace {
 NameIndex gRows;
 bool gIndexed = false;
 
-void IndexRows() {
-  rb::Ref<rb::Listbox> list = ResultsWindow()->Control<rb::Listbox>("SearchList");
+// Indexes the list's rows 0 to CompareCount, lowering CompareCount to the
+// list's last row when the list holds fewer rows.
+void IndexRows(const rb::Ref<rb::Listbox>& list) {
   gRows.Clear();
+  const int rows = list ? list->ListCount() : 0;
+  if (CompareCount > rows - 1) CompareCount = rows - 1;
   for (int r = 0; r <= CompareCount; ++r) gRows.Add(list->Cell(r, 1));
 }
 
@@ -28,7 +32,7 @@ void IndexRows() {
 
 void Comparison() {
   const bool standalone = !gIndexed;
-  if (standalone) IndexRows();
+  if (standalone) IndexRows(ResultsWindow()->Control<rb::Listbox>("SearchList"));
   const int rows = CompareCount + 1 > 0 ? CompareCount + 1 : 0;
   const int g = gRows.Find(Extension::Filename);
   NotaMatch = rows - (g >= 0 ? gRows.Count(g) : 0);
@@ -43,7 +47,8 @@ void Comparison() {
 void Run() {
   RealMisses = 0;
   const rb::String query = SearchWindow()->Control<rb::EditField>("SearchField")->Text();
-  IndexRows();
+  rb::Ref<rb::Listbox> list = ResultsWindow()->Control<rb::Listbox>("SearchList");
+  IndexRows(list);
   gIndexed = true;
   const int n = rb::CountFields(query, ",");
   for (int i = 1; i <= n; ++i) {
@@ -54,6 +59,14 @@ void Run() {
       Comparison();
     }
     rb::RuntimeBackgroundTask();
+    // A results window closed meanwhile took its rows with it: the names
+    // left are compared with what the list really holds.
+    if (Search::OpenResultsList() != list) {
+      list = Search::OpenResultsList();
+      CompareCount = list ? list->ListCount() - 1 : -1;
+      Search::FoundFiles = CompareCount + 1;
+      IndexRows(list);
+    }
   }
   gIndexed = false;
   gRows.Clear();

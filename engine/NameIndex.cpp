@@ -1,46 +1,6 @@
 #include "engine/NameIndex.h"
 
-namespace {
-
-constexpr char kMarker = '\x01';
-
-inline char KeyChar(char32_t c) {
-  if (c >= 0x80) return kMarker;
-  if (c >= 'A' && c <= 'Z') c += 32;
-  if (c == 'k' || c == 's') return kMarker;
-  return static_cast<char>(c);
-}
-
-bool AsciiOnly(const std::string& bytes) {
-  for (unsigned char b : bytes) {
-    if (b & 0x80) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
-std::string NameIndex::Key(const rb::String& name) {
-  std::string key;
-  const std::string& bytes = name.Bytes();
-  uint32_t enc = name.Encoding();
-  if ((enc == rb::Encodings::UTF8 || enc == rb::Encodings::ASCII) && AsciiOnly(bytes)) {
-    key.reserve(bytes.size());
-    for (unsigned char b : bytes) key += KeyChar(b);
-    return key;
-  }
-  // One key character per character, as the equality decodes them.
-  std::u16string units = name.Utf16();
-  key.reserve(units.size());
-  for (size_t i = 0; i < units.size(); ++i) {
-    char16_t u = units[i];
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-        units[i + 1] <= 0xDFFF)
-      ++i;
-    key += KeyChar(u);
-  }
-  return key;
-}
+std::string NameIndex::Key(const rb::String& name) { return rb::CaseFoldedKey(name); }
 
 int NameIndex::Lookup(const std::string& key, const rb::String& name) const {
   auto it = buckets_.find(key);

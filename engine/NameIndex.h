@@ -20,9 +20,9 @@ class NameIndex {
   int Groups() const { return static_cast<int>(first_.size()); }
   void Clear();
 
-  // A text that two equal names always share (different names may share it
-  // too): ASCII letters in lower case, every other character, and the
-  // letters k and s that non-ASCII characters fold onto, as one marker.
+  // A text that two names share exactly when they are equal: their
+  // characters case-folded, so that names of any script spread over the
+  // buckets.
   static std::string Key(const rb::String& name);
 
  private:

@@ -27,4 +27,9 @@ void Run(const rb::Ref<rb::FolderItem>& folder) {
   }
 }
 
+rb::Ref<rb::Listbox> OpenResultsList() {
+  rb::Ref<rb::Window> results = rb::_GetImplicitWindow("ResultsWindow");
+  return results ? results->Control<rb::Listbox>("SearchList") : nullptr;
+}
+
 }  // namespace Search

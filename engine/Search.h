@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "framework/folder_item.h"
+#include "framework/listbox.h"
 
 namespace Search {
 
@@ -17,5 +18,10 @@ inline int32_t FoundFiles = 0;
 // results and symbolic links are never followed; a folder that cannot be
 // read adds nothing.
 void Run(const rb::Ref<rb::FolderItem>& folder);
+
+// The results list of the open results window; nil while that window is
+// closed (asking builds none). A pass that yields checks with it that its
+// list is still there: closing the window discards the list and its rows.
+rb::Ref<rb::Listbox> OpenResultsList();
 
 }  // namespace Search

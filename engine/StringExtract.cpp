@@ -20,14 +20,40 @@ namespace {
 
 bool gRunning = false;
 
-// Marks a search as running for as long as it lives.
+// "Archive Files" of the open results window, if any (a window built
+// during a search comes with it disabled).
+void EnableArchive(bool enabled) {
+  rb::Ref<rb::Window> results = rb::_GetImplicitWindow("ResultsWindow");
+  if (!results) return;
+  if (rb::Ref<rb::PushButton> button = results->Control<rb::PushButton>("ArchiveBtn")) button->SetEnabled(enabled);
+}
+
+// Marks a search as running for as long as it lives; the results cannot
+// be archived meanwhile.
 class RunningSearch {
  public:
-  RunningSearch() { gRunning = true; }
-  ~RunningSearch() { gRunning = false; }
+  RunningSearch() {
+    gRunning = true;
+    EnableArchive(false);
+  }
+  ~RunningSearch() {
+    gRunning = false;
+    EnableArchive(true);
+  }
   RunningSearch(const RunningSearch&) = delete;
   RunningSearch& operator=(const RunningSearch&) = delete;
 };
+
+// The folder a search walks: a search folder that is a symbolic link to a
+// folder is walked in the folder it leads to, as find -H does; links below
+// it are never followed.
+rb::Ref<rb::FolderItem> WalkedFolder(const rb::Ref<rb::FolderItem>& folder) {
+  if (folder && folder->IsLink()) {
+    rb::Ref<rb::FolderItem> target = folder->LinkTarget();
+    if (target && target->Directory()) return target;
+  }
+  return folder;
+}
 
 }  // namespace
 
@@ -52,11 +78,14 @@ void Extract() {
       SearchedFor += 1;
       Extension::ExtensionOn();
       SearchProgressWindow()->Control<rb::StaticText>("searchstatic")->SetText(Extension::Filename);
-      Search::Run(SearchWindow()->SearchFolder);
+      Search::Run(WalkedFolder(SearchWindow()->SearchFolder));
     }
     rb::RuntimeBackgroundTask();
   }
 
+  // The rows the list really holds: a results window closed during the walk
+  // took its rows with it.
+  Search::FoundFiles = ResultsWindow()->Control<rb::Listbox>("SearchList")->ListCount();
   if (Search::FoundFiles < 1) {
     SearchProgressWindow()->Close();
     ResultsWindow()->Close();

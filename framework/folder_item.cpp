@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/runtime.h"
+#include "platform/at_path.h"
 
 namespace rb {
 
@@ -213,6 +214,33 @@ int CopyUserXattrs(int in, int out) {
 
 std::atomic<unsigned> gTempCounter{0};
 
+// Status of the item at a path, without following a link in its last part;
+// 0 or an error number.
+int StatNoFollow(const std::string& path, struct stat* st) {
+  platform::AtPath at(path);
+  return fstatat(at.dir(), at.name(), st, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : at.Errno();
+}
+
+int StatFollow(const std::string& path, struct stat* st) {
+  platform::AtPath at(path);
+  return fstatat(at.dir(), at.name(), st, 0) == 0 ? 0 : at.Errno();
+}
+
+// The text of a symbolic link; 0 or an error number.
+int ReadLinkText(const std::string& path, std::string* text) {
+  platform::AtPath at(path);
+  std::vector<char> buf(256);
+  while (true) {
+    ssize_t n = readlinkat(at.dir(), at.name(), buf.data(), buf.size());
+    if (n < 0) return at.Errno();
+    if (static_cast<size_t>(n) < buf.size()) {
+      text->assign(buf.data(), static_cast<size_t>(n));
+      return 0;
+    }
+    buf.resize(buf.size() * 2);
+  }
+}
+
 }  // namespace
 
 FolderItem::FolderItem(std::string absolutePathBytes) : path_(NormalizePath(absolutePathBytes)) {}
@@ -245,27 +273,57 @@ Ref<FolderItem> FolderItem::Parent() const {
 
 bool FolderItem::Exists() const {
   struct stat st;
-  return lstat(path_.c_str(), &st) == 0;
+  return StatNoFollow(path_, &st) == 0;
 }
 
 bool FolderItem::Directory() const {
   struct stat st;
-  return lstat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return StatNoFollow(path_, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FolderItem::IsLink() const {
+  struct stat st;
+  return StatNoFollow(path_, &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+Ref<FolderItem> FolderItem::LinkTarget() const {
+  if (!IsLink()) return nullptr;
+  platform::AtPath at(path_);
+  Fd target(openat(at.dir(), at.name(), O_PATH | O_CLOEXEC));  // through the whole chain
+  if (target.get() < 0) return nullptr;
+  // The path the kernel knows the target by; built from the links' texts
+  // when that path is too long for it.
+  std::vector<char> buf(4096);
+  const std::string proc = "/proc/self/fd/" + std::to_string(target.get());
+  ssize_t n = readlink(proc.c_str(), buf.data(), buf.size());
+  if (n > 0 && static_cast<size_t>(n) < buf.size() && buf[0] == '/') {
+    return Ref<FolderItem>::New(std::string(buf.data(), static_cast<size_t>(n)));
+  }
+  std::string path = path_;
+  for (int hop = 0; hop < 40; ++hop) {
+    std::string text;
+    if (ReadLinkText(path, &text) != 0) break;
+    path = NormalizePath(text[0] == '/' ? text : ParentPath(path) + "/" + text);
+    struct stat st;
+    if (StatNoFollow(path, &st) != 0 || !S_ISLNK(st.st_mode)) return Ref<FolderItem>::New(path);
+  }
+  return nullptr;
 }
 
 bool FolderItem::IsWriteable() const {
-  return faccessat(AT_FDCWD, path_.c_str(), W_OK, AT_EACCESS) == 0;
+  platform::AtPath at(path_);
+  return faccessat(at.dir(), at.name(), W_OK, AT_EACCESS) == 0;
 }
 
 double FolderItem::Length() const {
   struct stat st;
-  if (lstat(path_.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return 0;
+  if (StatNoFollow(path_, &st) != 0 || S_ISDIR(st.st_mode)) return 0;
   return static_cast<double>(st.st_size);
 }
 
 double FolderItem::ModificationDate() const {
   struct stat st;
-  if (lstat(path_.c_str(), &st) != 0) return 0;
+  if (StatNoFollow(path_, &st) != 0) return 0;
   return static_cast<double>(st.st_mtim.tv_sec) + st.st_mtim.tv_nsec / 1e9 + kUnixTo1904;
 }
 
@@ -294,9 +352,10 @@ void FolderItem::CopyFileTo(const Ref<FolderItem>& destination) {
     SetError(FileErrors::DestinationMissing, what + ": no destination was given.");
     return;
   }
+  platform::AtPath source(path_);
   struct stat sst;
-  if (lstat(path_.c_str(), &sst) != 0) {
-    SetErrno(errno, what);
+  if (fstatat(source.dir(), source.name(), &sst, AT_SYMLINK_NOFOLLOW) != 0) {
+    SetErrno(source.Errno(), what);
     return;
   }
   if (S_ISDIR(sst.st_mode)) {
@@ -312,7 +371,7 @@ void FolderItem::CopyFileTo(const Ref<FolderItem>& destination) {
   // folder here), or to the item itself.
   std::string folder, name;
   struct stat dst;
-  if (stat(destination->path_.c_str(), &dst) == 0 && S_ISDIR(dst.st_mode)) {
+  if (StatFollow(destination->path_, &dst) == 0 && S_ISDIR(dst.st_mode)) {
     folder = destination->path_;
     name = LastComponent(path_);
   } else {
@@ -322,9 +381,10 @@ void FolderItem::CopyFileTo(const Ref<FolderItem>& destination) {
   const std::string target = (folder == "/" ? "" : folder) + "/" + name;
   const std::string whatTo = what + " to " + Quoted(target);
 
-  Fd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  platform::AtPath folderAt(folder);
+  Fd dir(openat(folderAt.dir(), folderAt.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() < 0) {
-    SetErrno(errno, whatTo, true);
+    SetErrno(folderAt.Errno(), whatTo, true);
     return;
   }
   struct stat tst;
@@ -339,21 +399,12 @@ void FolderItem::CopyFileTo(const Ref<FolderItem>& destination) {
   }
 
   if (S_ISLNK(sst.st_mode)) {
-    std::vector<char> link(256);
-    while (true) {
-      ssize_t n = readlink(path_.c_str(), link.data(), link.size());
-      if (n < 0) {
-        SetErrno(errno, what);
-        return;
-      }
-      if (static_cast<size_t>(n) < link.size()) {
-        link.resize(static_cast<size_t>(n));
-        break;
-      }
-      link.resize(link.size() * 2);
+    std::string link;
+    if (int err = ReadLinkText(path_, &link)) {
+      SetErrno(err, what);
+      return;
     }
-    link.push_back('\0');
-    if (symlinkat(link.data(), dir.get(), name.c_str()) != 0) {
+    if (symlinkat(link.c_str(), dir.get(), name.c_str()) != 0) {
       SetErrno(errno, whatTo, true);
       return;
     }
@@ -362,9 +413,9 @@ void FolderItem::CopyFileTo(const Ref<FolderItem>& destination) {
     return;
   }
 
-  Fd in(open(path_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  Fd in(openat(source.dir(), source.name(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   if (in.get() < 0) {
-    SetErrno(errno, what);
+    SetErrno(source.Errno(), what);
     return;
   }
   if (fstat(in.get(), &sst) != 0 || !S_ISREG(sst.st_mode)) {
@@ -443,17 +494,34 @@ void FolderItem::CopyFileTo(const Ref<FolderItem>& destination) {
   }
 }
 
+bool FolderItem::MoveTo(const Ref<FolderItem>& target) {
+  ClearError();
+  const std::string what = "Cannot move " + Quoted(path_);
+  if (!target) {
+    SetError(FileErrors::DestinationMissing, what + ": no destination was given.");
+    return false;
+  }
+  platform::AtPath from(path_);
+  platform::AtPath to(target->path_);
+  if (renameat(from.dir(), from.name(), to.dir(), to.name()) != 0) {
+    const int err = from.error() ? from.error() : to.Errno();
+    SetErrno(err, what + " to " + Quoted(target->path_), Exists());
+    return false;
+  }
+  return true;
+}
+
 bool FolderItem::Delete() {
   ClearError();
   const std::string what = "Cannot delete " + Quoted(path_);
+  platform::AtPath at(path_);
   struct stat st;
-  if (lstat(path_.c_str(), &st) != 0) {
-    SetErrno(errno, what);
+  if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    SetErrno(at.Errno(), what);
     return false;
   }
-  int r = S_ISDIR(st.st_mode) ? rmdir(path_.c_str()) : unlink(path_.c_str());
-  if (r != 0) {
-    SetErrno(errno, what);
+  if (unlinkat(at.dir(), at.name(), S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0) != 0) {
+    SetErrno(at.Errno(), what);
     return false;
   }
   return true;
@@ -461,8 +529,9 @@ bool FolderItem::Delete() {
 
 bool FolderItem::CreateAsFolder() {
   ClearError();
-  if (mkdir(path_.c_str(), 0777) != 0) {
-    SetErrno(errno, "Cannot create the folder " + Quoted(path_), true);
+  platform::AtPath at(path_);
+  if (mkdirat(at.dir(), at.name(), 0777) != 0) {
+    SetErrno(at.Errno(), "Cannot create the folder " + Quoted(path_), true);
     return false;
   }
   return true;
@@ -471,9 +540,10 @@ bool FolderItem::CreateAsFolder() {
 int FolderItem::OpenFile(int flags, const char* action) {
   ClearError();
   const std::string what = std::string("Cannot ") + action + " " + Quoted(path_);
-  int fd = open(path_.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  platform::AtPath at(path_);
+  int fd = openat(at.dir(), at.name(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) {
-    SetErrno(errno, what, (flags & O_CREAT) != 0);
+    SetErrno(at.Errno(), what, (flags & O_CREAT) != 0);
     return -1;
   }
   struct stat st;
@@ -516,7 +586,7 @@ Ref<FolderItem> GetFolderItem(const String& path, int pathType) {
   auto item = Ref<FolderItem>::New(std::move(bytes));
   if (item->Path() == "/") return item;
   struct stat st;
-  if (stat(ParentPath(item->Path()).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+  if (StatFollow(ParentPath(item->Path()), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
   return item;
 }
 

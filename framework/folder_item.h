@@ -49,6 +49,12 @@ class FolderItem : public Object {
 
   bool Exists() const;
   bool Directory() const;
+  // True for a symbolic link, whether or not it leads anywhere.
+  bool IsLink() const;
+  // The item a symbolic link leads to, through every link of a chain, by a
+  // path whose last part is no link; nil for an item that is no link and
+  // for a link that leads nowhere.
+  Ref<FolderItem> LinkTarget() const;
   bool IsWriteable() const;
   // Bytes of a file; 0 for a folder or a missing item.
   double Length() const;
@@ -63,6 +69,9 @@ class FolderItem : public Object {
   // item; keeps the modification time, permissions and extended attributes;
   // on failure nothing is left behind. A symbolic link is copied as a link.
   void CopyFileTo(const Ref<FolderItem>& destination);
+  // Renames the item to the target's path, in the same file system,
+  // replacing a file there. False on failure (LastErrorCode says why).
+  bool MoveTo(const Ref<FolderItem>& target);
   // Removes a file, a link or an empty folder.
   bool Delete();
   bool CreateAsFolder();

@@ -18,6 +18,7 @@
 #include "framework/memory_block.h"
 #include "framework/rbstring.h"
 #include "framework/runtime.h"
+#include "platform/at_path.h"
 #include "platform/catalog.h"
 #include "platform/name_codec.h"
 
@@ -76,9 +77,9 @@ static REALfolderItem NewFolderItem(std::string path) {
 
 static REALfolderItem HostFolderItemFromFSSpec(const void* spec) {
   if (!spec) return nullptr;
-  uint8_t path[PATH_MAX];
-  if (FSSpecMakePath(static_cast<const FSSpec*>(spec), path, sizeof path) != noErr) return nullptr;
-  return NewFolderItem(reinterpret_cast<const char*>(path));
+  std::string path;
+  if (platform::PathOfSpec(static_cast<const FSSpec*>(spec), &path) != noErr) return nullptr;
+  return NewFolderItem(std::move(path));
 }
 
 static int32_t HostFSSpecFromFolderItem(void* spec, REALfolderItem item) {
@@ -92,14 +93,11 @@ static REALfolderItem HostFolderItemFromParentFSRef(const void* parentRef, const
   if (!parentRef || !name) return nullptr;
   const auto* uni = static_cast<const HFSUniStr255*>(name);
   if (uni->length == 0 || uni->length > 255) return nullptr;
-  uint8_t parent[PATH_MAX];
-  if (FSRefMakePath(static_cast<const FSRef*>(parentRef), parent, sizeof parent) != noErr) {
-    return nullptr;
-  }
+  std::string path;
+  if (platform::PathOfRef(static_cast<const FSRef*>(parentRef), &path) != noErr) return nullptr;
   std::string leaf = platform::Utf16ToNameBytes(
       std::u16string_view(reinterpret_cast<const char16_t*>(uni->unicode), uni->length));
   if (leaf.empty() || leaf.find('/') != std::string::npos) return nullptr;
-  std::string path = reinterpret_cast<const char*>(parent);
   if (path.empty() || path.back() != '/') path += '/';
   return NewFolderItem(path + leaf);
 }
@@ -114,7 +112,8 @@ static RBBoolean HostFolderItemPictureSize(REALfolderItem item, int32_t* width, 
   auto* f = dynamic_cast<FolderItem*>(AsObject(item));
   if (!f) return 0;
   // Opened by its bytes (a name need not be UTF-8); never blocks on a pipe.
-  int fd = open(f->Path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  platform::AtPath at(f->Path());
+  int fd = openat(at.dir(), at.name(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return 0;
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) {

@@ -1,14 +1,18 @@
 #include "framework/picture.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <QBuffer>
-#include <fstream>
-#include <iterator>
 
 #include "framework/folder_item.h"
 #include "framework/gui_private.h"
 #include "framework/runtime.h"
+#include "platform/at_path.h"
 
 namespace rb {
 
@@ -24,11 +28,23 @@ Picture::~Picture() = default;
 
 Ref<Picture> Picture::OpenPath(const std::string& path) {
   EnsureGuiApplication();
-  // Read the bytes ourselves: a file name need not be valid UTF-8.
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return nullptr;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  // Read the bytes ourselves: a file name need not be valid UTF-8, and a
+  // path may be longer than one system call takes.
+  platform::AtPath at(path);
+  int fd = openat(at.dir(), at.name(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  QFile file;
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    close(fd);
+    return nullptr;
+  }
+  QByteArray data = file.readAll();
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);

@@ -905,6 +905,22 @@ bool operator==(const String& a, const String& b) {
   }
 }
 
+std::string CaseFoldedKey(const String& s) {
+  const std::string& bytes = s.Bytes();
+  std::string key;
+  key.reserve(bytes.size());
+  if (AsciiCompatible(s.Encoding()) && IsAscii(bytes)) {
+    for (unsigned char b : bytes) key += static_cast<char>(AsciiLower(b));
+    return key;
+  }
+  // The code points that equality compares, folded, each as its (generalised)
+  // UTF-8 sequence: one key per class of equal strings.
+  TextReader r(bytes, s.Encoding());
+  char32_t c;
+  while (r.Next(c)) AppendUtf8(key, Fold(c));
+  return key;
+}
+
 String& String::operator+=(const String& other) {
   if (other.bytes_.empty()) return *this;
   if (bytes_.empty()) {

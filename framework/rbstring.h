@@ -87,6 +87,10 @@ class String {
   uint32_t encoding_ = Encodings::UTF8;
 };
 
+// A text that two strings share exactly when they are equal (==): their
+// characters case-folded. For indexes of names.
+std::string CaseFoldedKey(const String& s);
+
 // Case-sensitive comparison of bytes and encoding.
 inline bool Identical(const String& a, const String& b) {
   return a.Encoding() == b.Encoding() && a.Bytes() == b.Bytes();

@@ -13,6 +13,7 @@
 #include <new>
 #include <string>
 
+#include "platform/at_path.h"
 #include "platform/catalog_internal.h"
 #include "platform/name_codec.h"
 
@@ -46,11 +47,6 @@ OSStatus CopyPath(const std::string& path, uint8_t* out, uint32_t maxPathSize) {
   return noErr;
 }
 
-bool NeedsInodeForSpec(std::string_view name) {
-  std::string mr;
-  return !(Utf8ToMacRoman(name, &mr) && !mr.empty() && mr.size() <= 63);
-}
-
 }  // namespace
 
 extern "C" {
@@ -65,7 +61,7 @@ OSErr FSOpenIterator(const FSRef* container, FSIteratorFlags flags, FSIterator* 
     std::string path;
     OSErr err = RefPath(d, &path);
     if (err != noErr) return err == fnfErr ? OSErr(dirNFErr) : err;
-    int fd = OpenFolder(AT_FDCWD, path.c_str());
+    int fd = OpenFolderPath(path);
     if (fd < 0) return FolderOpenError(errno);
     uint32_t id;
     try {
@@ -139,6 +135,10 @@ OSErr FSGetCatalogInfoBulk(FSIterator it, ItemCount maximumObjects, ItemCount* a
         else
           haveXattrs = true;
       }
+      // A subfolder that an FSRef or FSSpec cannot name by its whole name
+      // is remembered, so that it is found again without reading this
+      // folder once more.
+      if (isFolder && NameNeedsLookup(e.name)) RegisterChildFolder(it->folderId, e.name, e.inode);
       if (infos) {
         ItemFacts f;
         f.isFolder = isFolder;
@@ -185,8 +185,9 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap which, FSCatalogInf
     if (which == kFSCatInfoNone && !info && !outName && !fsSpec && !parentRef) {
       OSErr err = getPath();
       if (err != noErr) return err;
+      AtPath at(path);
       struct stat st;
-      return lstat(path.c_str(), &st) == 0 ? OSErr(noErr) : ItemError(errno);
+      return fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? OSErr(noErr) : ItemError(at.Errno());
     }
 
     uint64_t inode = d.inode;
@@ -198,7 +199,8 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap which, FSCatalogInf
       if (needStat) {
         OSErr err = getPath();
         if (err != noErr) return err;
-        int e = StatItem(AT_FDCWD, path.c_str(), &stx);
+        AtPath at(path);
+        int e = at.error() ? at.error() : StatItem(at.dir(), at.name(), &stx);
         if (e != 0) return ItemError(e);
         haveStat = true;
         if (inode == 0) inode = stx.stx_ino;
@@ -212,7 +214,8 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap which, FSCatalogInf
       if ((wantFinder || wantRsrc) && !isLink) {
         OSErr err = getPath();
         if (err != noErr) return err;
-        ReadXattrs(AT_FDCWD, path.c_str(), {}, wantFinder, wantRsrc, &xattrs);
+        AtPath at(path);
+        ReadXattrs(at.dir(), at.name(), {}, wantFinder, wantRsrc, &xattrs);
         haveXattrs = true;
       }
       ItemFacts f;
@@ -225,7 +228,8 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap which, FSCatalogInf
       if ((which & kFSCatInfoValence) && isFolder) {
         OSErr err = getPath();
         if (err != noErr) return err;
-        f.valence = CountFolderItems(AT_FDCWD, path.c_str());
+        AtPath at(path);
+        f.valence = CountFolderItems(at.dir(), at.name());
       }
       FillCatalogInfo(which, f, info);
     }
@@ -245,8 +249,9 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap which, FSCatalogInf
         if (inode == 0 && NeedsInodeForSpec(name)) {
           err = getPath();
           if (err != noErr) return err;
+          AtPath at(path);
           struct stat st;
-          if (lstat(path.c_str(), &st) != 0) return ItemError(errno);
+          if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ItemError(at.Errno());
           inode = st.st_ino;
         }
         MakeSpec(d.parent, name, inode, fsSpec);
@@ -265,8 +270,9 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap which, FSCatalogInf
         std::string_view grand, folderName;
         SplitPath(*folder, &grand, &folderName);
         if (folderInode == 0 && folderName.size() > kRefNameBytes) {
+          AtPath at(*folder);
           struct stat st;
-          if (lstat(folder->c_str(), &st) != 0) return ItemError(errno);
+          if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ItemError(at.Errno());
           folderInode = st.st_ino;
           NoteFolderInode(d.parent, folderInode);
         }
@@ -285,8 +291,9 @@ OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef) {
     std::string path;
     OSErr err = SpecPath(source, &path);
     if (err != noErr) return err;
+    AtPath at(path);
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return ItemError(errno);
+    if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ItemError(at.Errno());
     return RefFromPath(path, st.st_ino, newRef);
   }, memFullErr);
 }
@@ -304,9 +311,9 @@ OSErr FSMakeFSRefUnicode(const FSRef* parentRef, ItemCount nameLength, const Uni
     if (!Utf16ToNameBytesExact(std::u16string_view(reinterpret_cast<const char16_t*>(name), nameLength), &bytes) ||
         !IsValidName(bytes) || bytes.size() > 255)
       return paramErr;
-    std::string path = JoinPath(folder, bytes);
+    AtPath at(JoinPath(folder, bytes));
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return ItemError(errno);
+    if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ItemError(at.Errno());
     EncodeRef(RegisterFolder(folder), st.st_ino, bytes, newRef);
     return noErr;
   }, memFullErr);
@@ -350,14 +357,23 @@ OSStatus FSPathMakeFSSpec(const uint8_t* path, FSSpec* spec) {
   return Guard([&]() -> OSStatus {
     // An item of a folder already listed, under a name with a Mac Roman
     // form, needs no look at the disk: the spec names it by parent and name.
+    // So does a folder already remembered with its inode.
     std::string normal;
     if (NormalizePath(reinterpret_cast<const char*>(path), &normal) && normal != "/") {
       std::string_view parent, name;
       SplitPath(normal, &parent, &name);
       uint32_t parentId = FindFolder(parent);
-      if (parentId != 0 && IsValidName(name) && !NeedsInodeForSpec(name)) {
-        MakeSpec(parentId, name, 0, spec);
-        return noErr;
+      if (parentId != 0 && IsValidName(name) && name.size() <= 255) {
+        if (!NeedsInodeForSpec(name)) {
+          MakeSpec(parentId, name, 0, spec);
+          return noErr;
+        }
+        std::string shortName;
+        uint32_t id = FindFolder(normal);
+        if (id != 0 && FolderSpecName(id, &shortName)) {
+          MakeSpecNamed(parentId, shortName, spec);
+          return noErr;
+        }
       }
     }
     PathInfo info;

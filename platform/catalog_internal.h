@@ -38,6 +38,16 @@ constexpr uint32_t kRootFolderId = fsRtDirID;
 uint32_t RegisterFolder(std::string_view path);
 // The id of a folder already in the table, else 0.
 uint32_t FindFolder(std::string_view path);
+// Registers the subfolder `name` of a folder in the table, with its inode,
+// so that it can be found again by FindChildFolder. Folders only: memory
+// grows with the folders remembered, never with files. 0 for a parent id
+// that names no folder.
+uint32_t RegisterChildFolder(uint32_t parentId, std::string_view name, uint64_t inode);
+// The subfolder of parentId last seen with this inode, else 0.
+uint32_t FindChildFolder(uint32_t parentId, uint64_t inode);
+// The spec name of a folder remembered with its inode (one that
+// RegisterChildFolder or NoteFolderInode indexed); false for others.
+bool FolderSpecName(uint32_t id, std::string* spec);
 // Path of a folder id; null for an id that was never handed out. The string
 // lives as long as the process.
 const std::string* FolderPath(uint32_t id);
@@ -92,11 +102,19 @@ OSErr RefFromPath(std::string_view path, uint64_t inode, FSRef* out);
 
 // ---- FSSpec (item_ref.cpp) -------------------------------------------------
 
+// Whether the spec name of an item needs its inode (the name has no Mac
+// Roman form of 1 to 63 characters, or looks like a short name itself).
+bool NeedsInodeForSpec(std::string_view name);
+// Whether finding the item again from an FSRef or FSSpec needs its inode:
+// a name too long to keep whole, or one with a short spec name.
+bool NameNeedsLookup(std::string_view name);
 // Str63 name (Mac Roman, no length byte) of an item: the name itself when it
-// has an exact Mac Roman form of at most 63 characters, else a short
-// "prefix#INODE.ext" form.
+// has an exact Mac Roman form of at most 63 characters that does not look
+// like a short name, else a short "prefix#INODE.ext" form.
 std::string SpecNameFor(std::string_view nameBytes, uint64_t inode);
 void MakeSpec(uint32_t parent, std::string_view nameBytes, uint64_t inode, FSSpec* out);
+// A spec of the item of that spec name (at most 63 bytes) in a folder.
+void MakeSpecNamed(uint32_t parent, std::string_view macRomanName, FSSpec* out);
 void MakeRootSpec(FSSpec* out);
 // Path named by a spec. An empty name names the folder parID itself.
 OSErr SpecPath(const FSSpec* spec, std::string* path);

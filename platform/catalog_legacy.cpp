@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/catalog.h"
+#include "platform/at_path.h"
 #include "platform/catalog_internal.h"
 
 using namespace platform;
@@ -44,7 +45,7 @@ Listing& CachedListing() {
 OSErr ReadListing(uint32_t folderId, const std::string& path, Listing* listing) {
   listing->valid = false;
   listing->items.clear();
-  int fd = OpenFolder(AT_FDCWD, path.c_str());
+  int fd = OpenFolderPath(path);
   if (fd < 0) {
     int err = errno;
     return (err == ENOTDIR || err == ELOOP) ? OSErr(dirNFErr) : FolderOpenError(err);
@@ -88,8 +89,9 @@ struct OldInfo {
 // Reads an item's information. With tolerateMissing, an item that cannot
 // be examined answers what typeHint says and zeros.
 OSErr ReadOldInfo(const std::string& path, uint8_t typeHint, bool tolerateMissing, OldInfo* out) {
+  AtPath at(path);
   struct statx stx;
-  int err = StatItem(AT_FDCWD, path.c_str(), &stx);
+  int err = at.error() ? at.error() : StatItem(at.dir(), at.name(), &stx);
   if (err != 0) {
     if (!tolerateMissing) return ItemError(err);
     out->isFolder = typeHint == DT_DIR;
@@ -100,7 +102,7 @@ OSErr ReadOldInfo(const std::string& path, uint8_t typeHint, bool tolerateMissin
   out->attrib = out->isFolder ? kAttribFolder : 0;
   if (stx.stx_attributes & STATX_ATTR_IMMUTABLE) out->attrib |= kAttribLocked;
   XattrInfo xattrs;
-  if (!S_ISLNK(stx.stx_mode)) ReadXattrs(AT_FDCWD, path.c_str(), {}, true, !out->isFolder, &xattrs);
+  if (!S_ISLNK(stx.stx_mode)) ReadXattrs(at.dir(), at.name(), {}, true, !out->isFolder, &xattrs);
   if (xattrs.hasFinderInfo) {
     uint8_t host[32];
     FinderInfoToHost(xattrs.finderInfo, out->isFolder, host);
@@ -145,7 +147,8 @@ OSErr CatInfoOfFolder(uint32_t folderId, const std::string& path, CInfoPBRec* pb
   if (err != noErr) return err;
   if (!info.isFolder) return dirNFErr;
   StoreCatInfo(info, pb);
-  uint32_t count = CountFolderItems(AT_FDCWD, path.c_str());
+  AtPath at(path);
+  uint32_t count = CountFolderItems(at.dir(), at.name());
   pb->ioDrNmFls = count > 0xFFFF ? 0xFFFF : static_cast<uint16_t>(count);
   pb->ioDirID = static_cast<int32_t>(folderId);
   if (folderId == kRootFolderId) {
@@ -156,7 +159,7 @@ OSErr CatInfoOfFolder(uint32_t folderId, const std::string& path, CInfoPBRec* pb
     SplitPath(path, &parent, &name);
     pb->ioFlParID = static_cast<int32_t>(RegisterFolder(parent));
     struct stat st;
-    uint64_t inode = lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+    uint64_t inode = fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? st.st_ino : 0;
     WriteStr63(pb->ioNamePtr, SpecNameFor(name, inode));
   }
   return noErr;
@@ -169,12 +172,13 @@ OSErr CatInfoOfItem(uint32_t folderId, const std::string& folder, const std::str
   OSErr err = ReadOldInfo(path, typeHint, tolerateMissing, &info);
   if (err != noErr) return err;
   if (inode == 0) {
+    AtPath at(path);
     struct stat st;
-    if (lstat(path.c_str(), &st) == 0) inode = st.st_ino;
+    if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) == 0) inode = st.st_ino;
   }
   StoreCatInfo(info, pb);
   pb->ioFlParID = static_cast<int32_t>(folderId);
-  if (info.isFolder) pb->ioDirID = static_cast<int32_t>(RegisterFolder(path));
+  if (info.isFolder) pb->ioDirID = static_cast<int32_t>(RegisterChildFolder(folderId, name, inode));
   WriteStr63(pb->ioNamePtr, SpecNameFor(name, inode));
   return noErr;
 }

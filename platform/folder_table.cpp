@@ -18,6 +18,21 @@ namespace {
 struct Folder {
   std::string path;
   uint64_t inode = 0;
+  uint32_t parent = 0;  // 0 when the parent was not in the table
+  std::string spec;     // spec name, for a folder found by inode
+  bool sorted = false;  // inode noted, spec name made when it needs one
+};
+
+struct ChildKey {
+  uint32_t parent;
+  uint64_t inode;
+  bool operator==(const ChildKey&) const = default;
+};
+
+struct ChildKeyHash {
+  size_t operator()(const ChildKey& k) const {
+    return std::hash<uint64_t>()(k.inode * 0x9E3779B97F4A7C15ull ^ k.parent);
+  }
 };
 
 class FolderTable {
@@ -25,24 +40,43 @@ class FolderTable {
   FolderTable() {
     folders_.push_back(Folder{});           // 0: unused
     folders_.push_back(Folder{});           // 1: parent of the root
-    folders_.push_back(Folder{"/", 0});     // 2: the root
+    folders_.push_back(Folder{"/", 0, 0, {}, false});  // 2: the root
     byPath_.emplace(std::string_view(folders_[2].path), kRootFolderId);
   }
 
   uint32_t Register(std::string_view path) {
     std::lock_guard<std::mutex> lock(mutex_);
-    auto it = byPath_.find(path);
-    if (it != byPath_.end()) return it->second;
-    // Deque elements never move, so the map can key on views of them.
-    folders_.push_back(Folder{std::string(path), 0});
-    auto id = static_cast<uint32_t>(folders_.size() - 1);
-    try {
-      byPath_.emplace(std::string_view(folders_.back().path), id);
-    } catch (...) {
-      folders_.pop_back();
-      throw;
+    return RegisterLocked(path);
+  }
+
+  uint32_t RegisterChild(uint32_t parent, std::string_view name, uint64_t inode) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (parent < kRootFolderId || parent >= folders_.size()) return 0;
+    // Seen before, as it is listed again and again.
+    auto known = byChild_.find(ChildKey{parent, inode});
+    if (known != byChild_.end()) {
+      const Folder& f = folders_[known->second];
+      if (f.inode == inode && f.path.size() > name.size() &&
+          std::string_view(f.path).substr(f.path.size() - name.size()) == name &&
+          f.path[f.path.size() - name.size() - 1] == '/')
+        return known->second;
     }
+    uint32_t id = RegisterLocked(JoinPath(folders_[parent].path, name));
+    SetInodeLocked(id, inode);
     return id;
+  }
+
+  bool SpecName(uint32_t id, std::string* spec) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (id <= kRootFolderId || id >= folders_.size() || folders_[id].spec.empty()) return false;
+    *spec = folders_[id].spec;
+    return true;
+  }
+
+  uint32_t FindChild(uint32_t parent, uint64_t inode) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = byChild_.find(ChildKey{parent, inode});
+    return it == byChild_.end() ? 0 : it->second;
   }
 
   uint32_t Find(std::string_view path) {
@@ -65,7 +99,7 @@ class FolderTable {
 
   void SetInode(uint32_t id, uint64_t inode) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (id > kRootParentId && id < folders_.size()) folders_[id].inode = inode;
+    SetInodeLocked(id, inode);
   }
 
   uint32_t Count() {
@@ -74,9 +108,47 @@ class FolderTable {
   }
 
  private:
+  uint32_t RegisterLocked(std::string_view path) {
+    auto it = byPath_.find(path);
+    if (it != byPath_.end()) return it->second;
+    std::string_view parentPath, name;
+    SplitPath(path, &parentPath, &name);
+    auto parent = byPath_.find(parentPath);
+    // Deque elements never move, so the map can key on views of them.
+    folders_.push_back(Folder{std::string(path), 0, parent == byPath_.end() ? 0 : parent->second, {}, false});
+    auto id = static_cast<uint32_t>(folders_.size() - 1);
+    try {
+      byPath_.emplace(std::string_view(folders_.back().path), id);
+    } catch (...) {
+      folders_.pop_back();
+      throw;
+    }
+    return id;
+  }
+
+  // Only folders that an FSRef or FSSpec cannot name by their whole name
+  // are found by inode. A folder keeps every inode it was seen with: a key
+  // that went stale still leads to the folder's path, and the path is what
+  // names it.
+  void SetInodeLocked(uint32_t id, uint64_t inode) {
+    if (id <= kRootFolderId || id >= folders_.size() || inode == 0) return;
+    Folder& f = folders_[id];
+    if (f.sorted && f.inode == inode) return;
+    f.inode = inode;
+    f.sorted = true;
+    if (f.parent == 0) return;
+    std::string_view parentPath, name;
+    SplitPath(f.path, &parentPath, &name);
+    if (!NameNeedsLookup(name)) return;
+    byChild_[ChildKey{f.parent, inode}] = id;
+    f.spec = SpecNameFor(name, inode);
+  }
+
   std::mutex mutex_;
   std::deque<Folder> folders_;
   std::unordered_map<std::string_view, uint32_t> byPath_;
+  // Subfolders by their parent and inode.
+  std::unordered_map<ChildKey, uint32_t, ChildKeyHash> byChild_;
 };
 
 FolderTable& Table() {
@@ -91,6 +163,17 @@ uint32_t RegisterFolder(std::string_view path) {
   if (path == "/") return kRootFolderId;
   return Table().Register(path);
 }
+
+uint32_t RegisterChildFolder(uint32_t parentId, std::string_view name, uint64_t inode) {
+  return Table().RegisterChild(parentId, name, inode);
+}
+
+uint32_t FindChildFolder(uint32_t parentId, uint64_t inode) {
+  if (inode == 0) return 0;
+  return Table().FindChild(parentId, inode);
+}
+
+bool FolderSpecName(uint32_t id, std::string* spec) { return Table().SpecName(id, spec); }
 
 uint32_t FindFolder(std::string_view path) {
   if (path == "/") return kRootFolderId;

@@ -1,5 +1,6 @@
 // Dates, statx, extended attributes and FSCatalogInfo filling.
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "platform/catalog_internal.h"
 #include "platform/name_codec.h"
@@ -60,7 +62,13 @@ class ItemPath {
       : dirfd_(dirfd), name_(name), folder_(folder) {}
   const char* Get() {
     if (dirfd_ == AT_FDCWD || name_[0] == '/') return name_;
-    if (full_.empty()) full_ = JoinPath(folder_, name_);
+    if (full_.empty()) {
+      // Through the open folder when its path is unknown or too long.
+      if (!folder_.empty() && folder_.size() + std::strlen(name_) + 2 < PATH_MAX)
+        full_ = JoinPath(folder_, name_);
+      else
+        full_ = "/proc/self/fd/" + std::to_string(dirfd_) + "/" + name_;
+    }
     return full_.c_str();
   }
 

@@ -1,12 +1,13 @@
 // FSRef and FSSpec records: making, checking and resolving them.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <mutex>
 
+#include "platform/at_path.h"
 #include "platform/catalog_internal.h"
 #include "platform/name_codec.h"
 
@@ -93,6 +94,39 @@ bool ParseMangled(std::string_view mr, uint64_t* inode) {
 
 }  // namespace
 
+// The spec name of an item when it can be its own name: a Mac Roman form of
+// 1 to 63 characters that does not look like a short name. A name that
+// does is shortened itself, so that no spec name stands for two items.
+bool LiteralSpecName(std::string_view name, std::string* mr) {
+  if (name.empty()) return false;
+  // Each character gives one byte: a name of more than 63 characters (bytes
+  // other than continuation bytes) has no room.
+  size_t characters = 0;
+  for (char c : name) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  if (characters > 63) return false;
+  mr->clear();
+  mr->reserve(characters);
+  char32_t cp;
+  for (size_t i = 0; i < name.size();) {
+    size_t n = DecodeUtf8At(name, i, &cp);
+    int b = n ? UnicodeToMacRoman(cp) : -1;
+    if (b < 0) return false;
+    mr->push_back(static_cast<char>(b));
+    i += n;
+  }
+  uint64_t inode;
+  return !ParseMangled(*mr, &inode);
+}
+
+bool NeedsInodeForSpec(std::string_view name) {
+  std::string mr;
+  return !LiteralSpecName(name, &mr);
+}
+
+bool NameNeedsLookup(std::string_view name) {
+  return name.size() > kRefNameBytes || NeedsInodeForSpec(name);
+}
+
 uint32_t NodeIdFor(uint64_t inode) {
   auto v = static_cast<uint32_t>(inode);
   if (v <= kRootFolderId) v |= 0x80000000u;
@@ -143,10 +177,20 @@ OSErr RefName(const RefData& d, std::string* name) {
     name->assign(reinterpret_cast<const char*>(d.name), d.nameLength);
     return noErr;
   }
+  // A folder is remembered with its inode: no need to read its parent.
+  if (uint32_t child = FindChildFolder(d.parent, d.inode)) {
+    const std::string* path = FolderPath(child);
+    std::string_view parent, last;
+    if (path) SplitPath(*path, &parent, &last);
+    if (path && last.size() == d.nameLength && std::memcmp(last.data(), d.name, kRefNameBytes) == 0) {
+      name->assign(last);
+      return noErr;
+    }
+  }
   if (Cache().Find(d, name)) return noErr;
   const std::string* folder = FolderPath(d.parent);
   if (!folder) return errFSBadFSRef;
-  int fd = OpenFolder(AT_FDCWD, folder->c_str());
+  int fd = OpenFolderPath(*folder);
   if (fd < 0) return FolderOpenError(errno);
   DirReader reader(fd);
   DirEntry e;
@@ -199,11 +243,16 @@ OSErr RefFromPath(std::string_view path, uint64_t inode, FSRef* out) {
 
 std::string SpecNameFor(std::string_view name, uint64_t inode) {
   std::string mr;
-  if (Utf8ToMacRoman(name, &mr) && !mr.empty() && mr.size() <= 63) return mr;
+  if (LiteralSpecName(name, &mr)) return mr;
 
   char hex[24];
-  std::snprintf(hex, sizeof hex, "#%llX", static_cast<unsigned long long>(inode));
-  std::string_view suffix(hex);
+  char* h = hex + sizeof hex;
+  do {
+    *--h = "0123456789ABCDEF"[inode & 0xF];
+    inode >>= 4;
+  } while (inode != 0);
+  *--h = '#';
+  std::string_view suffix(h, static_cast<size_t>(hex + sizeof hex - h));
   std::string_view base = name;
   std::string_view ext;
   size_t dot = name.rfind('.');
@@ -230,13 +279,16 @@ std::string SpecNameFor(std::string_view name, uint64_t inode) {
   return out;
 }
 
-void MakeSpec(uint32_t parent, std::string_view nameBytes, uint64_t inode, FSSpec* out) {
+void MakeSpecNamed(uint32_t parent, std::string_view macRomanName, FSSpec* out) {
   std::memset(out, 0, sizeof *out);
   out->vRefNum = -1;
   out->parID = static_cast<int32_t>(parent);
-  std::string mr = SpecNameFor(nameBytes, inode);
-  out->name[0] = static_cast<unsigned char>(mr.size());
-  std::memcpy(out->name + 1, mr.data(), mr.size());
+  out->name[0] = static_cast<unsigned char>(macRomanName.size());
+  std::memcpy(out->name + 1, macRomanName.data(), macRomanName.size());
+}
+
+void MakeSpec(uint32_t parent, std::string_view nameBytes, uint64_t inode, FSSpec* out) {
+  MakeSpecNamed(parent, SpecNameFor(nameBytes, inode), out);
 }
 
 void MakeRootSpec(FSSpec* out) {
@@ -258,25 +310,31 @@ OSErr ResolveSpecName(uint32_t folderId, std::string_view mr, std::string* nameB
   }
   const std::string* folder = FolderPath(folderId);
   if (!folder) return dirNFErr;
-  // A name that only looks mangled is taken as it is when it exists.
-  struct stat st;
-  if (lstat(JoinPath(*folder, literal).c_str(), &st) == 0) {
-    *nameBytes = std::move(literal);
-    return noErr;
+  // By inode: the item whose short name this is. A folder is remembered;
+  // anything else is looked for in the folder.
+  if (uint32_t child = FindChildFolder(folderId, inode)) {
+    std::string spec;
+    if (FolderSpecName(child, &spec) && spec == mr) {
+      std::string_view parent, last;
+      SplitPath(*FolderPath(child), &parent, &last);
+      nameBytes->assign(last);
+      return noErr;
+    }
   }
-  int fd = OpenFolder(AT_FDCWD, folder->c_str());
+  int fd = OpenFolderPath(*folder);
   if (fd >= 0) {
     DirReader reader(fd);
     DirEntry e;
     while (reader.Next(&e) > 0) {
       if (e.inode == inode && SpecNameFor(e.name, e.inode) == mr) {
+        if (e.type == DT_DIR) RegisterChildFolder(folderId, e.name, e.inode);
         nameBytes->assign(e.name);
         return noErr;
       }
     }
   }
-  *nameBytes = std::move(literal);
-  return noErr;
+  // No item has it: a real name never looks like a short one.
+  return fnfErr;
 }
 
 OSErr SpecPath(const FSSpec* spec, std::string* path) {
@@ -320,16 +378,17 @@ OSErr LocatePath(std::string_view input, PathInfo* info) {
   SplitPath(info->path, &parent, &name);
   if (name.size() > 255) return paramErr;
   struct stat st;
-  if (lstat(info->path.c_str(), &st) == 0) {
+  AtPath at(info->path);
+  if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
     info->exists = true;
     info->isDirectory = S_ISDIR(st.st_mode);
     info->inode = st.st_ino;
   } else {
-    int err = errno;
+    int err = at.Errno();
     if (err != ENOENT) return err == ENOTDIR ? OSErr(dirNFErr) : ItemError(err);
-    std::string parentPath(parent);
-    if (stat(parentPath.c_str(), &st) != 0) {
-      err = errno;
+    AtPath parentAt(parent);
+    if (fstatat(parentAt.dir(), parentAt.name(), &st, 0) != 0) {
+      err = parentAt.Errno();
       return (err == ENOENT || err == ENOTDIR) ? OSErr(dirNFErr) : ItemError(err);
     }
     if (!S_ISDIR(st.st_mode)) return dirNFErr;
@@ -339,6 +398,7 @@ OSErr LocatePath(std::string_view input, PathInfo* info) {
   }
   info->name.assign(name);
   info->parentId = RegisterFolder(parent);
+  if (info->isDirectory && NameNeedsLookup(name)) RegisterChildFolder(info->parentId, name, info->inode);
   return noErr;
 }
 

@@ -1,12 +1,14 @@
 // Item information and display names.
 #include "platform/launch_services.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
 #include <string>
 
+#include "platform/at_path.h"
 #include "platform/catalog_internal.h"
 #include "platform/name_codec.h"
 
@@ -50,8 +52,9 @@ OSStatus LSCopyItemInfoForRef(const FSRef* ref, LSRequestedInfo which, LSItemInf
     OSErr err = RefPath(d, &path);
     if (err == noErr) err = RefName(d, &name);
     if (err != noErr) return err;
+    AtPath at(path);
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return ItemError(errno);
+    if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ItemError(at.Errno());
     const bool isFolder = S_ISDIR(st.st_mode);
     const bool isLink = S_ISLNK(st.st_mode);
 
@@ -75,7 +78,7 @@ OSStatus LSCopyItemInfoForRef(const FSRef* ref, LSRequestedInfo which, LSItemInf
     }
     if ((which & kLSRequestTypeCreator) && S_ISREG(st.st_mode)) {
       XattrInfo xattrs;
-      ReadXattrs(AT_FDCWD, path.c_str(), {}, true, false, &xattrs);
+      ReadXattrs(at.dir(), at.name(), {}, true, false, &xattrs);
       if (xattrs.hasFinderInfo) {
         uint8_t host[32];
         FinderInfoToHost(xattrs.finderInfo, false, host);

@@ -2,6 +2,7 @@
 
 #include "app/FileListKVR.h"
 #include "engine/Archive.h"
+#include "engine/StringExtract.h"
 #include "framework/controls.h"
 #include "framework/dialogs.h"
 #include "framework/editfield.h"
@@ -35,7 +36,11 @@ void ResultsWindowClass::Layout() {
                     {"BackColor", 0xFFFFFF}});
 }
 
-void ResultsWindowClass::CreateControls() { _CreateControls0(); }
+void ResultsWindowClass::CreateControls() {
+  _CreateControls0();
+  // Nothing to archive while a search is still filling the list.
+  if (StringExtract::Running()) Control<rb::PushButton>("ArchiveBtn")->SetEnabled(false);
+}
 
 void ResultsWindowClass::_CreateControls0() {
   _NewControl<rb::Listbox>("SearchList", {{"Left", 20},

@@ -25,7 +25,8 @@ class ResultsWindowClass : public rb::Window,
   void SearchList_DoubleClick();
   // Does nothing.
   void SearchList_CellGotFocus(int row, int column);
-  // Copies the ticked rows.
+  // Copies the ticked rows. "Archive Files" is disabled, and refuses, while
+  // a search runs.
   void ArchiveBtn_Action();
   // Hides this and the statistics window, clears the statistics text and
   // brings the search window back; the rows stay.

@@ -48,6 +48,15 @@ uint16_t Read16(const uint8_t* p) {
   return v;
 }
 
+// Type (first) and creator (second) of an item: the first and the next
+// four bytes of its Finder information, in stored order, for folders as
+// for files. The information comes in machine order: a file's as two
+// 32-bit codes, a folder's as 16-bit fields.
+OSType CodeAt(const uint8_t* finderInfo, size_t offset, bool isFolder) {
+  if (!isFolder) return Read32(finderInfo + offset);
+  return (uint32_t{Read16(finderInfo + offset)} << 16) | Read16(finderInfo + offset + 2);
+}
+
 bool IsHiddenName(const unsigned char* bytes, size_t length) {
   return length > 0 && bytes[0] == '.';
 }
@@ -114,8 +123,8 @@ OSErr AddEntriesFromFSRef(FileListData* d, const FSRef* folder) {
     }
     e->creationDate = Seconds(info.createDate);
     e->modificationDate = Seconds(info.contentModDate);
-    e->type = Read32(info.finderInfo);
-    e->creator = Read32(info.finderInfo + 4);
+    e->type = CodeAt(info.finderInfo, 0, e->isDirectory);
+    e->creator = CodeAt(info.finderInfo, 4, e->isDirectory);
     e->finderFlags = finderFlags;
     e->name = name;
     e->fsref = ref;
@@ -230,8 +239,10 @@ OSErr AddEntriesOld(FileListData* d, const FSSpec* folder) {
     // The older calls give local time.
     e->creationDate = static_cast<double>(pb.ioFlCrDat) - localOffset;
     e->modificationDate = static_cast<double>(pb.ioFlMdDat) - localOffset;
-    e->type = fi.fdType;
-    e->creator = fi.fdCreator;
+    uint8_t stored[sizeof fi];
+    memcpy(stored, &fi, sizeof fi);
+    e->type = CodeAt(stored, 0, e->isDirectory);
+    e->creator = CodeAt(stored, 4, e->isDirectory);
     e->finderFlags = fi.fdFlags;
   }
   return noErr;

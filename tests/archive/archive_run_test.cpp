@@ -328,14 +328,61 @@ TEST_F(ArchiveRun, AFileAlreadyInTheDestinationIsKeptUnchangedAndReported) {
 }
 
 TEST_F(ArchiveRun, AFoundFileNamedLikeTheReportIsNotCopiedOnlyToBeReplaced) {
+  // In any letter case: a destination that ignores case (a vfat stick)
+  // would take the report over it.
   Found("a/Report.txt", "a found file of that name");
   Found("b/IMG_1.jpg", "one");
+  Found("c/REPORT.TXT", "another");
+  Found("d/report.txt", "and another");
   Statfield()->SetText("stats\r\n");
   Archive::Copy();
   EXPECT_EQ(ReadFile(dest_ + "/Report.txt"), "stats\r\n");
+  EXPECT_EQ(Entries(dest_), (std::set<std::string>{"IMG_1.jpg", "Report.txt"}));
   EXPECT_EQ(LastBoxText(),
-            "1 files have been copied to Backup\n\n1 file was not copied:\n"
+            "1 files have been copied to Backup\n\n3 files were not copied:\n"
+            "report.txt: the report of this run is written under that name.\n"
+            "REPORT.TXT: the report of this run is written under that name.\n"
             "Report.txt: the report of this run is written under that name.");
+  ExpectRunOver();
+}
+
+TEST_F(ArchiveRun, ALinkedHitIsCopiedAsTheFileItLeadsTo) {
+  // Relative and absolute links to regular files, one that leads nowhere,
+  // one to a folder: the walk lists each under the link's own name.
+  WriteFile(dir_ / "elsewhere/real1.jpg", "the first target's bytes");
+  SetMtime(dir_ / "elsewhere/real1.jpg", 1111111111);
+  WriteFile(dir_ / "elsewhere/real2.jpg", "the second target's bytes");
+  SetMtime(dir_ / "elsewhere/real2.jpg", 1222222222);
+  MakeDirs(search_ + "/a");
+  MakeDirs(search_ + "/b");
+  ASSERT_EQ(symlink("../../elsewhere/real1.jpg", (search_ + "/a/IMG_1.jpg").c_str()), 0);
+  ASSERT_EQ(symlink((dir_ / "elsewhere/real2.jpg").c_str(), (search_ + "/b/IMG_2.jpg").c_str()), 0);
+  ASSERT_EQ(symlink("gone.jpg", (search_ + "/a/IMG_3.jpg").c_str()), 0);
+  ASSERT_EQ(symlink("../../elsewhere", (search_ + "/b/IMG_4.jpg").c_str()), 0);
+  for (const char* rel : {"a/IMG_1.jpg", "b/IMG_2.jpg", "a/IMG_3.jpg", "b/IMG_4.jpg"}) AddRow(search_ + "/" + rel);
+  Statfield()->SetText("stats\r\n");
+
+  Archive::Copy();
+
+  // Regular files with the targets' bytes and dates, under the links' names.
+  EXPECT_EQ(Entries(dest_), (std::set<std::string>{"IMG_1.jpg", "IMG_2.jpg", "Report.txt"}));
+  for (const char* name : {"IMG_1.jpg", "IMG_2.jpg"}) {
+    struct stat st;
+    ASSERT_EQ(lstat((dest_ + "/" + name).c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode)) << name;
+  }
+  EXPECT_EQ(ReadFile(dest_ + "/IMG_1.jpg"), "the first target's bytes");
+  EXPECT_EQ(MtimeOf(dest_ + "/IMG_1.jpg"), 1111111111);
+  EXPECT_EQ(ReadFile(dest_ + "/IMG_2.jpg"), "the second target's bytes");
+  EXPECT_EQ(MtimeOf(dest_ + "/IMG_2.jpg"), 1222222222);
+  // The links themselves are untouched.
+  char text[64] = {};
+  EXPECT_GT(readlink((search_ + "/a/IMG_1.jpg").c_str(), text, sizeof text - 1), 0);
+  EXPECT_STREQ(text, "../../elsewhere/real1.jpg");
+  EXPECT_EQ(LastBoxText(),
+            "2 files have been copied to Backup\n\n2 files were not copied:\n"
+            "IMG_4.jpg: it is a link to something that is not a file.\n"
+            "IMG_3.jpg: it is a link that leads nowhere.");
   ExpectRunOver();
 }
 

@@ -9,6 +9,7 @@
 #include "app/FileListKVR.h"
 #include "archive_fixture.h"
 #include "framework/folder_item.h"
+#include "framework/picture.h"
 #include "support/test_support.h"
 
 namespace {
@@ -68,6 +69,18 @@ TEST_F(PictureTestPlugin, WhatIsNoPictureAnswersFalse) {
   Ref<rb::FolderItem> item = Ref<rb::FolderItem>::New(gone);
   ASSERT_EQ(unlink(gone.c_str()), 0);
   EXPECT_FALSE(IsPictureFileKVR(item));
+}
+
+TEST_F(PictureTestPlugin, APictureBelowAPathOfMoreThan8000BytesIsTestedAndOpened) {
+  std::string deep = dir_.path();
+  for (int level = 0; level < 40; ++level) deep += "/" + std::string(200, 'a' + level % 26);
+  const std::string path = deep + "/IMG_0001.jpg";
+  WriteFile(path, ReadFile(SampleData("picture-640x480.png")));
+  EXPECT_TRUE(IsPicture(path));
+  Ref<rb::Picture> picture = rb::Picture::Open(Ref<rb::FolderItem>::New(path));
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->Width(), 640);
+  EXPECT_EQ(picture->Height(), 480);
 }
 
 TEST_F(PictureTestPlugin, NilIsNoPicture) {

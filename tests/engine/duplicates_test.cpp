@@ -162,10 +162,14 @@ TEST_F(DuplicatesTest, EveryResultEqualsTheRowByRowAlgorithm) {
       "IMG_1.jpg", "img_1.JPG", "IMG_2.jpg", "IMG_2.JPG", "a.jpg", "A.jpg", "\xC3\xA9.jpg", "\xC3\x89.JPG",
       "\xE2\x84\xAA.jpg", "k.jpg", "K.JPG", "\xC5\xBF.jpg", "s.jpg", "S.JPG", "x\xFF.jpg", "x\xFE.jpg",
       "\xC3\x9F.jpg", "ss.jpg", " b.jpg", "b.jpg", "IMG_a.jpg", Utf16(u"img_1.jpg"), Utf16(u"\u00c9.jpg"),
-      Utf16(u"K.jpg"), "x.png", "IMG_x.PNG"};
+      Utf16(u"K.jpg"), "x.png", "IMG_x.PNG",
+      // Other scripts, which the index spreads over its buckets.
+      "\u5199\u771F.jpg", "\u5199\u771F.JPG", "\u5199\u771E.jpg", Utf16(u"\u5199\u771F.jpg"),
+      "\u03A3\u0391\u03A3.jpg", "\u03C3\u03B1\u03C2.JPG", "\u0416\u0443\u043A.jpg", "\u0436\u0423\u041A.jpg"};
   const std::vector<std::string> fields = {"IMG_1", "img_2", "1",  "a",       "\xC3\xA9", "k",   "\xE2\x84\xAA",
                                            "s",     "b",     " b", "x.png",   "",         "zzz", "/tmp/IMG_1",
-                                           "x\xFF", "ss",    "A",  ".hidden", "/no/such/dir/a"};
+                                           "x\xFF", "ss",    "A",  ".hidden", "/no/such/dir/a",
+                                           "\u5199\u771F", "\u03C3\u03B1\u03C3", "\u0416\u0443\u043A"};
   std::mt19937 rng(20261208);
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
 

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "engine_fixture.h"
+#include "platform/catalog.h"
 #include "support/test_support.h"
 
 namespace {
@@ -249,6 +250,221 @@ TEST_F(SearchTreeTest, TheWalkGoesOnPastAFolderItCannotRead) {
   Search::Run(nullptr);
   EXPECT_EQ(Search::FoundFiles, 2);
   EXPECT_EQ(Rows()->ListCount(), 2);
+}
+
+// ---- The results window closed at any yield; the archive during a search ----
+
+enum class Pass { Walk, Duplicates, MissingNames };
+
+// Which pass a yield belongs to: the missing-name report once the
+// duplicate filter has written its lines, the filter once it has taken a
+// name, else the walk.
+Pass PassNow() {
+  rb::Ref<rb::Window> stats = rb::_GetImplicitWindow("StatisticsWindow");
+  if (stats && stats->Control<rb::EditField>("statfield")->Text().Bytes().find("Requested") != std::string::npos)
+    return Pass::MissingNames;
+  return DuplicateCheck::SearchDupeName.Empty() ? Pass::Walk : Pass::Duplicates;
+}
+
+struct CloseAtYield {
+  int target = 0;  // close at this yield (from 1)
+  int seen = 0;
+  bool closed = false;
+  Pass pass = Pass::Walk;
+};
+CloseAtYield gClose;
+
+TEST_F(SearchTreeTest, ClosingTheResultsWindowAtAnyYieldEndsTheSearchWithWhatTheListHolds) {
+  // Three names: three files of one of them (two duplicates to remove),
+  // one found once, one missing; the results window is closed with its
+  // close box at the first yield, then at the second, and so on, until a
+  // search runs out of yields first.
+  std::set<Pass> closedIn;
+  rb::SetBackgroundClockForTesting(SteppingClock);
+  for (int target = 1;; ++target) {
+    SCOPED_TRACE("closed at yield " + std::to_string(target));
+    if (rb::Ref<rb::Window> w = rb::_GetImplicitWindow("ResultsWindow")) w->Close();
+    if (rb::Ref<rb::Window> w = rb::_GetImplicitWindow("StatisticsWindow")) w->Close();
+    rb::ClearShownDialogs();
+    DuplicateCheck::SearchDupeName = rb::String();
+    gClose = CloseAtYield{target};
+    rb::SetEventProcessorForTesting([] {
+      if (++gClose.seen != gClose.target) return;
+      if (rb::Ref<rb::Window> results = rb::_GetImplicitWindow("ResultsWindow")) {
+        gClose.pass = PassNow();
+        gClose.closed = true;
+        results->_UserClose();  // as the close box does
+      }
+    });
+    Inputs(root_, dir_ / "save", "0001,0002,0009");
+    StartSearch();
+    rb::SetEventProcessorForTesting(nullptr);
+    if (gClose.seen < target) break;  // every yield has had its turn
+    if (gClose.closed) closedIn.insert(gClose.pass);
+
+    // The program goes on: no exception reached the user, the search is
+    // over, and what it reports is what the list really holds.
+    EXPECT_FALSE(StringExtract::Running());
+    for (const rb::MessageBoxRecord& box : rb::ShownMessageBoxes())
+      EXPECT_EQ(box.text.Bytes(), "No items found!");
+    rb::Ref<rb::Listbox> list = Search::OpenResultsList();
+    if (!rb::ShownMessageBoxes().empty()) {
+      EXPECT_FALSE(list);
+      EXPECT_TRUE(SearchWindow()->Visible());
+      continue;
+    }
+    ASSERT_TRUE(list);
+    EXPECT_TRUE(ResultsWindow()->Visible());
+    const int rows = list->ListCount();
+    EXPECT_EQ(Search::FoundFiles, rows);
+    EXPECT_EQ(MissingFiles::CompareCount, rows - 1);
+    const std::string found = rows == 1 ? "1 file have been found\r\n"
+                                        : "A total of  " + std::to_string(rows) + " files have been found\r\n";
+    EXPECT_EQ(StatText().substr(StatText().size() - std::min(StatText().size(), found.size())), found);
+    std::set<std::string> names;
+    for (const std::string& n : Names()) names.insert(rb::Lowercase(rb::String(n)).Bytes());
+    EXPECT_EQ(names.size(), static_cast<size_t>(rows));  // no duplicate left
+    for (const std::string& p : Paths()) EXPECT_TRUE(rb::GetFolderItem(rb::String(p))->Exists()) << p;
+  }
+  EXPECT_EQ(closedIn, (std::set<Pass>{Pass::Walk, Pass::Duplicates, Pass::MissingNames}));
+}
+
+struct ArchiveDuringSearch {
+  int yields = 0;
+  int seenEnabled = 0;
+  int seenDisabled = 0;
+  bool closedOnce = false;
+};
+ArchiveDuringSearch gArchive;
+
+TEST_F(SearchTreeTest, ArchiveFilesIsRefusedUntilTheSearchHasEnded) {
+  WriteFile(dir_ / "save/earlier.txt", "the user's own");
+  StatisticsWindow()->Control<rb::EditField>("statfield")->SetText("earlier search\r\n");
+  gArchive = ArchiveDuringSearch();
+  rb::SetBackgroundClockForTesting(SteppingClock);
+  // At every yield with the results on screen, a person presses "Archive
+  // Files" (and once closes the window, so that a new one is built).
+  rb::SetEventProcessorForTesting([] {
+    ++gArchive.yields;
+    rb::Ref<rb::Window> results = rb::_GetImplicitWindow("ResultsWindow");
+    if (!results) return;
+    rb::Ref<rb::PushButton> archive = results->Control<rb::PushButton>("ArchiveBtn");
+    ++(archive->Enabled() ? gArchive.seenEnabled : gArchive.seenDisabled);
+    archive->Push();
+    ResultsWindow()->ArchiveBtn_Action();  // as the default button would, were it enabled
+    if (!gArchive.closedOnce) {
+      gArchive.closedOnce = true;
+      results->_UserClose();
+    }
+  });
+  Inputs(root_, dir_ / "save", "0001,0002,0003");
+  StartSearch();
+  rb::SetEventProcessorForTesting(nullptr);
+
+  EXPECT_GT(gArchive.seenDisabled, 0);
+  EXPECT_EQ(gArchive.seenEnabled, 0);
+  // Nothing was copied, the statistics of the earlier search stay, and the
+  // search window stayed hidden.
+  std::set<std::string> saved;
+  for (const char* n : {"earlier.txt", "0001.jpg", "0002.JPG", "0003.jpg", "Report.txt"})
+    if (rb::GetFolderItem(rb::String(dir_ / "save/" + n))->Exists()) saved.insert(n);
+  EXPECT_EQ(saved, std::set<std::string>{"earlier.txt"});
+  EXPECT_EQ(StatText().rfind("earlier search\r\n", 0), 0u) << StatText();
+  EXPECT_NE(StatText().find("3 Requested Files"), std::string::npos);
+  EXPECT_TRUE(rb::ShownMessageBoxes().empty());
+  EXPECT_FALSE(SearchWindow()->Visible());
+
+  // Once the search is over the button works.
+  rb::Ref<rb::PushButton> archive = ResultsWindow()->Control<rb::PushButton>("ArchiveBtn");
+  EXPECT_TRUE(archive->Enabled());
+  archive->Push();
+  EXPECT_TRUE(rb::GetFolderItem(rb::String(dir_ / "save/Report.txt"))->Exists());
+  ASSERT_EQ(rb::ShownMessageBoxes().size(), 1u);
+  EXPECT_EQ(rb::ShownMessageBoxes()[0].text.Bytes().rfind(std::to_string(Rows()->ListCount()) +
+                                                          " files have been copied to save", 0),
+            0u);
+}
+
+// ---- Links, depth and short names ---------------------------------------------
+
+TEST_F(SearchTreeTest, ASearchFolderThatIsALinkToAFolderIsWalkedInItsTarget) {
+  // Absolute and relative links, and a link to a link; below the search
+  // folder, links are still never followed (the tree holds loops and a
+  // shortcut to a/b/c, which would find 0002.JPG more than once).
+  ASSERT_EQ(symlink(root_.c_str(), (dir_ / "absolute").c_str()), 0);
+  ASSERT_EQ(symlink("search", (dir_ / "relative").c_str()), 0);
+  ASSERT_EQ(symlink("relative", (dir_ / "chained").c_str()), 0);
+  for (const char* link : {"absolute", "relative", "chained"}) {
+    SCOPED_TRACE(link);
+    if (rb::Ref<rb::Window> w = rb::_GetImplicitWindow("ResultsWindow")) w->Close();
+    rb::ClearShownDialogs();
+    Inputs(dir_ / link, dir_ / "save", "0002,0003");
+    StartSearch();
+    EXPECT_TRUE(rb::ShownMessageBoxes().empty());
+    EXPECT_EQ(Paths(), (std::vector<std::string>{root_ + "/a/b/c/0002.JPG", root_ + "/a/0003.jpg"}));
+    EXPECT_EQ(DuplicateCheck::CopyCounter, 0);
+  }
+  // A link to a file, or one that leads nowhere, finds nothing.
+  ASSERT_EQ(symlink((root_ + "/0001.jpg").c_str(), (dir_ / "tofile").c_str()), 0);
+  ASSERT_EQ(symlink("nowhere", (dir_ / "dangling").c_str()), 0);
+  for (const char* link : {"tofile", "dangling"}) {
+    SCOPED_TRACE(link);
+    rb::ClearShownDialogs();
+    Inputs(dir_ / link, dir_ / "save", "0002");
+    StartSearch();
+    ASSERT_EQ(rb::ShownMessageBoxes().size(), 1u);
+    EXPECT_EQ(rb::ShownMessageBoxes()[0].text.Bytes(), "No items found!");
+  }
+}
+
+TEST_F(SearchTreeTest, AFileIsFoundAndCopiedBelowAPathOfMoreThan8000Bytes) {
+  // 40 folders of 200-byte names, the hit at the bottom.
+  std::string deep = root_ + "/deep";
+  for (int level = 0; level < 40; ++level) deep += "/" + std::string(200, 'a' + level % 26);
+  WriteFile(deep + "/0007.jpg", "found at the bottom");
+  testsupport::SetMtime(deep + "/0007.jpg", 1300000000);
+  Inputs(root_, dir_ / "save", "0007");
+  StartSearch();
+  ASSERT_EQ(Paths(), (std::vector<std::string>{deep + "/0007.jpg"}));
+  EXPECT_GT(Paths()[0].size(), 8000u);
+  EXPECT_NE(StatText().find("This search had 0 Missing files"), std::string::npos);
+
+  ResultsWindow()->Control<rb::PushButton>("ArchiveBtn")->Push();
+  EXPECT_EQ(testsupport::ReadFile(dir_ / "save/0007.jpg"), "found at the bottom");
+  EXPECT_EQ(rb::GetFolderItem(rb::String(dir_ / "save/0007.jpg"))->ModificationDate(),
+            1300000000.0 + 2082844800.0);
+  ASSERT_EQ(rb::ShownMessageBoxes().size(), 1u);
+  EXPECT_EQ(rb::ShownMessageBoxes()[0].text.Bytes(), "1 files have been copied to save");
+}
+
+TEST_F(SearchTreeTest, AFolderIsWalkedNeverTheFolderThatBearsItsShortName) {
+  // Folders whose short names end in their inode (a long name, a name
+  // with no Mac Roman form), each beside a folder that really bears that
+  // short name; every folder holds a file of its own name.
+  std::set<std::string> expected;
+  int n = 5;
+  auto file = [](int number) { return "/" + std::string(number < 10 ? "000" : "00") + std::to_string(number) + ".jpg"; };
+  for (const std::string& name : {std::string(100, 'p'), std::string("\xE5\x86\x99\xE7\x9C\x9F") + "00001"}) {
+    const std::string real = root_ + "/short/" + name;
+    WriteFile(real + file(n), "real");
+    expected.insert(real + file(n));
+    FSSpec spec;
+    ASSERT_EQ(FSPathMakeFSSpec(reinterpret_cast<const uint8_t*>(real.c_str()), &spec), noErr);
+    const std::string shortName(reinterpret_cast<const char*>(spec.name + 1), spec.name[0]);
+    ASSERT_NE(shortName.find('#'), std::string::npos);
+    const std::string decoy = root_ + "/short/" + shortName;
+    WriteFile(decoy + file(n + 1), "decoy");
+    expected.insert(decoy + file(n + 1));
+    n += 10;
+  }
+  Inputs(root_ + "/short", dir_ / "save", "0005,0006,0015,0016");
+  StartSearch();
+  // Each file once, under its own folder's path; none missing.
+  std::vector<std::string> paths = Paths();
+  EXPECT_EQ(std::set<std::string>(paths.begin(), paths.end()), expected);
+  EXPECT_EQ(DuplicateCheck::CopyCounter, 0);
+  EXPECT_EQ(MissingFiles::RealMisses, 0);
+  for (const std::string& p : paths) EXPECT_TRUE(rb::GetFolderItem(rb::String(p))->Exists()) << p;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
@@ -629,6 +630,64 @@ TEST_F(FileListKVRTest, UnboundSlotsRaiseInsteadOfCrashing) {
     list = nullptr;
     EXPECT_EQ(folder->RefCount(), 1);
   }
+}
+
+TEST_F(FileListKVRTest, AFolderTypeAndCreatorAreItsFirstEightStoredBytes) {
+  MakeDirs(dir_ / "folder");
+  WriteFile(dir_ / "file", "x");
+  if (!SetXattr(dir_ / "folder", "user.com.apple.FinderInfo", FinderInfo("ABCD", "EFGH", 0x4000)) ||
+      !SetXattr(dir_ / "file", "user.com.apple.FinderInfo", FinderInfo("ABCD", "EFGH", 0x0100))) {
+    GTEST_SKIP() << "no user extended attributes here";
+  }
+  // The same for folders and files, on both catalog routes.
+  for (bool olderRoute : {false, true}) {
+    SCOPED_TRACE(olderRoute ? "older route" : "iterator route");
+    std::unique_ptr<FSpMakeFSRefFails> older;
+    if (olderRoute) older = std::make_unique<FSpMakeFSRefFails>();
+    auto list = List(dir_.path());
+    ASSERT_EQ(list->Count(), 2);
+    for (int i = 0; i < 2; ++i) {
+      SCOPED_TRACE(list->Name(i).Bytes());
+      EXPECT_EQ(list->Type(i).Bytes(), "ABCD");
+      EXPECT_EQ(list->Creator(i).Bytes(), "EFGH");
+      EXPECT_EQ(list->FinderFlags(i), list->Directory(i) ? 0x4000 : 0x0100);
+    }
+  }
+}
+
+// Walks a folder as the search walks it: a list per folder, Item of every
+// subfolder, a new list for it. Answers the paths of the files met.
+std::vector<std::string> WalkFiles(const Ref<rb::FolderItem>& folder) {
+  std::vector<std::string> files;
+  auto list = FileListKVR::New(folder);
+  for (int i = 0; i < list->Count(); ++i) {
+    if (list->Directory(i)) {
+      auto below = WalkFiles(list->Item(i));
+      files.insert(files.end(), below.begin(), below.end());
+    } else {
+      files.push_back(folder->Path() + "/" + list->Name(i).PathBytes());
+    }
+  }
+  return files;
+}
+
+TEST_F(FileListKVRTest, AFolderIsListedNeverItsShortNamesNamesake) {
+  // Folders whose short names end in their inode, beside folders that
+  // really bear those short names.
+  const std::string photos = "\xE5\x86\x99\xE7\x9C\x9F";
+  std::set<std::string> expected;
+  for (const std::string& name : {std::string(100, 'p'), photos + "00001"}) {
+    WriteFile(dir_ / name + "/inside.jpg", "real");
+    FSSpec spec;
+    ASSERT_EQ(FSPathMakeFSSpec(reinterpret_cast<const uint8_t*>((dir_ / name).c_str()), &spec), noErr);
+    const std::string shortName(reinterpret_cast<const char*>(spec.name + 1), spec.name[0]);
+    ASSERT_NE(shortName.find('#'), std::string::npos);
+    WriteFile(dir_ / shortName + "/decoy.jpg", "decoy");
+    expected.insert({dir_ / name + "/inside.jpg", dir_ / shortName + "/decoy.jpg"});
+  }
+  auto files = WalkFiles(Folder(dir_.path()));
+  EXPECT_EQ(std::set<std::string>(files.begin(), files.end()), expected);
+  EXPECT_EQ(files.size(), expected.size());
 }
 
 }  // namespace

@@ -123,6 +123,106 @@ TEST(FolderItem, SymbolicLinksAreItemsOfTheirOwn) {
   EXPECT_TRUE(Item(tmp / "dangling")->Exists());
 }
 
+TEST(FolderItem, LinkTargetFollowsTheWholeChain) {
+  TempDir tmp;
+  WriteFile(tmp / "real/photo.jpg", "x");
+  testsupport::MakeDirs(tmp / "sub");
+  ASSERT_EQ(symlink("../real/photo.jpg", (tmp / "sub/rel").c_str()), 0);
+  ASSERT_EQ(symlink((tmp / "sub/rel").c_str(), (tmp / "chain").c_str()), 0);
+  ASSERT_EQ(symlink("real", (tmp / "folderlink").c_str()), 0);
+  ASSERT_EQ(symlink("nowhere", (tmp / "dangling").c_str()), 0);
+  ASSERT_EQ(symlink("loop2", (tmp / "loop1").c_str()), 0);
+  ASSERT_EQ(symlink("loop1", (tmp / "loop2").c_str()), 0);
+
+  EXPECT_TRUE(Item(tmp / "chain")->IsLink());
+  EXPECT_FALSE(Item(tmp / "real")->IsLink());
+  for (const char* link : {"sub/rel", "chain"}) {
+    Ref<FolderItem> target = Item(tmp / link)->LinkTarget();
+    ASSERT_TRUE(target) << link;
+    EXPECT_EQ(target->Path(), tmp / "real/photo.jpg");
+  }
+  Ref<FolderItem> folder = Item(tmp / "folderlink")->LinkTarget();
+  ASSERT_TRUE(folder);
+  EXPECT_TRUE(folder->Directory());
+  EXPECT_EQ(folder->AbsolutePath().Bytes(), tmp / "real/");
+  EXPECT_FALSE(Item(tmp / "dangling")->LinkTarget());
+  EXPECT_FALSE(Item(tmp / "loop1")->LinkTarget());
+  EXPECT_FALSE(Item(tmp / "real")->LinkTarget());  // no link
+  EXPECT_FALSE(Item(tmp / "missing")->LinkTarget());
+}
+
+TEST(FolderItem, WorksAtAnyDepth) {
+  // 40 folders of 200-byte names: more than 8,000 bytes of path.
+  TempDir tmp;
+  std::string deep = tmp.path();
+  for (int level = 0; level < 40; ++level) deep += "/" + std::string(200, 'a' + level % 26);
+  ASSERT_GT(deep.size(), 8000u);
+  testsupport::MakeDirs(deep);
+  WriteFile(deep + "/photo.jpg", "deep bytes");
+  testsupport::SetMtime(deep + "/photo.jpg", 1100000000);
+
+  Ref<FolderItem> folder = GetFolderItem(String(deep));
+  ASSERT_TRUE(folder);
+  EXPECT_TRUE(folder->Directory());
+  EXPECT_EQ(folder->AbsolutePath().Bytes(), deep + "/");
+  Ref<FolderItem> photo = GetFolderItem(String(deep + "/photo.jpg"));
+  ASSERT_TRUE(photo);
+  EXPECT_TRUE(photo->Exists());
+  EXPECT_EQ(photo->Length(), 10.0);
+  EXPECT_EQ(photo->ModificationDate(), 1100000000.0 + 2082844800.0);
+  EXPECT_TRUE(photo->IsWriteable());
+  Ref<BinaryStream> in = photo->OpenAsBinaryFile();
+  ASSERT_TRUE(in);
+  EXPECT_EQ(in->Read(100).Bytes(), "deep bytes");
+  in->Close();
+
+  // Copied out of the depth and into it, made, moved and removed there.
+  testsupport::MakeDirs(tmp / "out");
+  photo->CopyFileTo(Item(tmp / "out"));
+  EXPECT_EQ(photo->LastErrorCode(), 0) << photo->LastErrorText().Utf8();
+  EXPECT_EQ(ReadFile(tmp / "out/photo.jpg"), "deep bytes");
+  Item(tmp / "out/photo.jpg")->CopyFileTo(Item(deep + "/copy.jpg"));
+  EXPECT_EQ(ReadFile(deep + "/copy.jpg"), "deep bytes");
+  Ref<FolderItem> made = Item(deep + "/made");
+  EXPECT_TRUE(made->CreateAsFolder());
+  Ref<TextOutputStream> text = made->Child(String("note.txt"))->CreateTextFile();
+  ASSERT_TRUE(text);
+  text->Write(String("note"));
+  text->Close();
+  EXPECT_TRUE(made->Child(String("note.txt"))->MoveTo(Item(deep + "/note.txt")));
+  EXPECT_EQ(ReadFile(deep + "/note.txt"), "note");
+  EXPECT_TRUE(made->Delete());
+  EXPECT_FALSE(made->Exists());
+
+  // A link down there, its target's path too long for the kernel to tell.
+  ASSERT_EQ(symlink("photo.jpg", (tmp / "link").c_str()), 0);
+  Item(tmp / "link")->CopyFileTo(Item(deep));
+  Ref<FolderItem> link = Item(deep + "/link");
+  EXPECT_TRUE(link->IsLink());
+  Ref<FolderItem> target = link->LinkTarget();
+  ASSERT_TRUE(target);
+  EXPECT_EQ(target->Path(), deep + "/photo.jpg");
+}
+
+TEST(FolderItem, MoveToReplacesAFileButNoFolder) {
+  TempDir tmp;
+  WriteFile(tmp / "a", "new");
+  WriteFile(tmp / "b", "old");
+  WriteFile(tmp / "c/inside", "kept");
+  EXPECT_TRUE(Item(tmp / "a")->MoveTo(Item(tmp / "b")));
+  EXPECT_EQ(ReadFile(tmp / "b"), "new");
+  EXPECT_FALSE(Item(tmp / "a")->Exists());
+  Ref<FolderItem> b = Item(tmp / "b");
+  EXPECT_FALSE(b->MoveTo(Item(tmp / "c")));
+  EXPECT_EQ(b->LastErrorCode(), FileErrors::NotAFile);
+  EXPECT_EQ(ReadFile(tmp / "c/inside"), "kept");
+  EXPECT_FALSE(b->MoveTo(Item(tmp / "gone/b")));
+  EXPECT_EQ(b->LastErrorCode(), FileErrors::DestinationMissing);
+  Ref<FolderItem> missing = Item(tmp / "missing");
+  EXPECT_FALSE(missing->MoveTo(Item(tmp / "d")));
+  EXPECT_EQ(missing->LastErrorCode(), FileErrors::NotFound);
+}
+
 TEST(FolderItem, NameThatIsNotUtf8RoundTrips) {
   TempDir tmp;
   const std::string raw = "n\xFF\xE9me.txt";

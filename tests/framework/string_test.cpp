@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "framework/rbstring.h"
 #include "framework/text_encoding.h"
 #include "platform/name_codec.h"
@@ -49,6 +51,35 @@ TEST(StringEquality, InvalidNamesStayDistinct) {
   // The same name carried as UTF-16 with escapes.
   EXPECT_TRUE(a == String::FromUtf16(u"photo\xDCFF.jpg"));
   EXPECT_FALSE(b == String::FromUtf16(u"photo\xDCFF.jpg"));
+}
+
+TEST(StringEquality, CaseFoldedKeysAreSharedExactlyByEqualStrings) {
+  // Every pair of a pool of names in several scripts and encodings: the
+  // keys agree with equality both ways.
+  std::vector<String> pool;
+  for (const char* t : {"IMG_1.jpg", "img_1.JPG", "IMG_1.jpg ", "k.jpg", "\u212A.jpg", "s", "\u017F", "ss",
+                        "\u00DF", "\u00C9t\u00E9", "\u00E9T\u00C9", "\u03A3\u0391\u03A3",
+                        "\u03C3\u03B1\u03C2", "\u0416\u0443\u043A", "\u0436\u0423\u041A",
+                        "\u5199\u771F", "\u5199\u771E", "\U0001D400", "\U0001D401", "\u0130", "i"}) {
+    pool.push_back(String(t));
+    pool.push_back(String::FromUtf16(String(t).Utf16()));
+    pool.push_back(ConvertEncoding(String(t), Encodings::MacRoman));
+  }
+  for (const std::string& b : {std::string("x\xFF"), std::string("X\xFF"), std::string("x\xFE")}) {
+    pool.push_back(Bytes(b));
+    pool.push_back(Bytes(b, Encodings::Unknown));
+  }
+  pool.push_back(Bytes("caf\xE9", Encodings::WindowsANSI));
+  pool.push_back(Bytes("CAF\x83", Encodings::MacRoman));
+  pool.push_back(Bytes("abc", Encodings::ASCII));
+  pool.push_back(String("ABC"));
+  for (const String& a : pool) {
+    for (const String& b : pool) {
+      EXPECT_EQ(a == b, CaseFoldedKey(a) == CaseFoldedKey(b)) << a.Utf8() << " / " << b.Utf8();
+    }
+  }
+  // Names beyond ASCII that differ get different keys.
+  EXPECT_NE(CaseFoldedKey(String("\u5199\u771F")), CaseFoldedKey(String("\u5199\u771E")));
 }
 
 TEST(StringConcatenation, KeepsOrConvertsEncodings) {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/at_path.h"
 #include "platform/catalog.h"
 #include "platform_test_helpers.h"
 #include "support/test_support.h"
@@ -260,6 +261,94 @@ TEST(CatalogRefs, CatalogInfoByRef) {
   std::memset(&folderItself, 0, sizeof folderItself);
   folderItself.parID = static_cast<int32_t>(itemInfo.parentDirID);
   EXPECT_EQ(dir / "folder", SpecPath(folderItself));
+}
+
+TEST(CatalogRefs, ShortSpecNamesResolveByInodeNeverToAnItemThatBearsTheName) {
+  // A folder whose name has no short form beside an item named like its
+  // short spec name: each spec leads to its own item, also for folders the
+  // layer has already listed.
+  const std::string photos = "\xE5\x86\x99\xE7\x9C\x9F";  // no Mac Roman form
+  for (const std::string& name : {std::string(100, 'p'), photos}) {
+    SCOPED_TRACE(name);
+    TempDir dir;
+    for (bool listedFirst : {false, true}) {
+      const std::string real = dir / (name + (listedFirst ? "1" : "0"));
+      WriteFile(real + "/inside.jpg", "real");
+      const std::string shortName = SpecName(SpecOf(real));
+      ASSERT_NE(std::string::npos, shortName.find('#'));
+      const std::string decoy = dir / shortName;
+      WriteFile(decoy + "/decoy.jpg", "decoy");
+      if (listedFirst) ListFolder(dir.path(), kFSCatInfoNodeFlags);
+
+      FSSpec spec = SpecOf(real);
+      std::string path;
+      ASSERT_EQ(noErr, platform::PathOfSpec(&spec, &path));
+      EXPECT_EQ(real, path);
+      FSRef ref;
+      ASSERT_EQ(noErr, FSpMakeFSRef(&spec, &ref));
+      EXPECT_EQ(real, RefPath(ref));
+      auto inside = ListFolder(real, kFSCatInfoNone);
+      ASSERT_EQ(1u, inside.size());
+      EXPECT_EQ("inside.jpg", inside[0].name);
+
+      // The item that bears the name has a short name of its own.
+      FSSpec decoySpec = SpecOf(decoy);
+      EXPECT_NE(shortName, SpecName(decoySpec));
+      ASSERT_EQ(noErr, platform::PathOfSpec(&decoySpec, &path));
+      EXPECT_EQ(decoy, path);
+    }
+  }
+  // A short name whose item is gone resolves to nothing, not to a lookalike.
+  TempDir dir;
+  WriteFile(dir / std::string(100, 'g') + "/x", "");
+  FSSpec spec = SpecOf(dir / std::string(100, 'g'));
+  ASSERT_EQ(0, unlink((dir / std::string(100, 'g') + "/x").c_str()));
+  ASSERT_EQ(0, rmdir((dir / std::string(100, 'g')).c_str()));
+  WriteFile(dir / SpecName(spec), "lookalike");
+  std::string path;
+  if (platform::PathOfSpec(&spec, &path) == noErr) EXPECT_EQ(dir / std::string(100, 'g'), path);
+  FSRef ref;
+  EXPECT_EQ(fnfErr, FSpMakeFSRef(&spec, &ref));
+}
+
+TEST(CatalogRefs, PathsLongerThanTheKernelTakesInOneCall) {
+  // 40 folders of 200-byte names: more than 8,000 bytes of path.
+  TempDir dir;
+  std::string deep = dir.path();
+  for (int level = 0; level < 40; ++level) deep += "/" + std::string(199, 'a' + level % 26) + "d";
+  ASSERT_GT(deep.size(), 8000u);
+  WriteFile(deep + "/IMG_0001.jpg", "deep bytes");
+  WriteFile(deep + "/sub/inner.txt", "x");
+
+  FSRef ref = RefOf(deep);
+  std::string path;
+  ASSERT_EQ(noErr, platform::PathOfRef(&ref, &path));
+  EXPECT_EQ(deep, path);
+  auto items = ListFolder(deep, kFSCatInfoNodeFlags | kFSCatInfoDataSizes);
+  ASSERT_EQ(2u, items.size());
+  const Listed* file = Find(items, "IMG_0001.jpg");
+  ASSERT_TRUE(file);
+  EXPECT_EQ(10u, file->info.dataLogicalSize);
+  ASSERT_EQ(noErr, platform::PathOfRef(&file->ref, &path));
+  EXPECT_EQ(deep + "/IMG_0001.jpg", path);
+
+  // Specs, catalog information by ref, and the parent of a deep item.
+  FSSpec spec = SpecOf(deep + "/sub");
+  FSRef fromSpec;
+  ASSERT_EQ(noErr, FSpMakeFSRef(&spec, &fromSpec));
+  FSCatalogInfo info;
+  std::memset(&info, 0, sizeof info);
+  FSRef parent;
+  ASSERT_EQ(noErr, FSGetCatalogInfo(&fromSpec, kFSCatInfoNodeFlags | kFSCatInfoValence, &info, nullptr,
+                                    nullptr, &parent));
+  EXPECT_NE(0, info.nodeFlags & kFSNodeIsDirectoryMask);
+  EXPECT_EQ(1u, info.valence);
+  ASSERT_EQ(noErr, platform::PathOfRef(&parent, &path));
+  EXPECT_EQ(deep, path);
+
+  // A caller's buffer too small for the path is refused, never overrun.
+  uint8_t buf[4096];
+  EXPECT_NE(noErr, FSRefMakePath(&ref, buf, sizeof buf));
 }
 
 TEST(CatalogRefs, OlderRouteHookMakesFSpMakeFSRefFail) {

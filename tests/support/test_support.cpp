@@ -1,7 +1,7 @@
 #include "support/test_support.h"
 
+#include <dirent.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/xattr.h>
@@ -9,11 +9,64 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
+#include <vector>
 
 namespace testsupport {
+
+namespace {
+
+// Opens the folder of an absolute path one part at a time, each relative
+// to the one before, so that paths longer than the kernel takes in one
+// call work too; with `create`, missing folders are made. Answers the
+// folder (or -1) and the last part.
+int OpenParent(const std::string& path, bool create, std::string* leaf) {
+  size_t slash = path.rfind('/');
+  *leaf = path.substr(slash + 1);
+  int fd = open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  size_t i = 1;
+  while (fd >= 0 && i < slash) {
+    size_t end = path.find('/', i);
+    if (end == std::string::npos || end > slash) end = slash;
+    const std::string part = path.substr(i, end - i);
+    i = end + 1;
+    if (part.empty()) continue;
+    if (create) mkdirat(fd, part.c_str(), 0755);
+    int next = openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(fd);
+    fd = next;
+  }
+  return fd;
+}
+
+// Removes everything inside an open folder, opening up folders a test made
+// unreadable.
+void RemoveInside(int fd) {
+  DIR* d = fdopendir(dup(fd));
+  if (!d) return;
+  std::vector<std::string> names;
+  while (dirent* e = readdir(d)) {
+    std::string n = e->d_name;
+    if (n != "." && n != "..") names.push_back(n);
+  }
+  closedir(d);
+  for (const std::string& n : names) {
+    struct stat st;
+    if (fstatat(fd, n.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode)) {
+      fchmodat(fd, n.c_str(), 0700, 0);
+      int sub = openat(fd, n.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (sub >= 0) {
+        RemoveInside(sub);
+        close(sub);
+      }
+      unlinkat(fd, n.c_str(), AT_REMOVEDIR);
+    } else {
+      unlinkat(fd, n.c_str(), 0);
+    }
+  }
+}
+
+}  // namespace
 
 TempDir::TempDir() {
   char tmpl[] = "/tmp/skerrow-test-XXXXXX";
@@ -22,37 +75,54 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-  // Folders a test made unreadable are opened up again first.
-  nftw(path_.c_str(), [](const char* p, const struct stat*, int type, struct FTW*) {
-    if (type == FTW_D || type == FTW_DNR) chmod(p, 0700);
-    return 0;
-  }, 64, FTW_PHYS);
-  nftw(path_.c_str(), [](const char* p, const struct stat*, int, struct FTW*) {
-    remove(p);
-    return 0;
-  }, 64, FTW_DEPTH | FTW_PHYS);
+  chmod(path_.c_str(), 0700);
+  int fd = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd >= 0) {
+    RemoveInside(fd);
+    close(fd);
+  }
+  rmdir(path_.c_str());
 }
 
 void MakeDirs(const std::string& path) {
-  for (size_t pos = path.find('/', 1); ; pos = path.find('/', pos + 1)) {
-    mkdir(path.substr(0, pos).c_str(), 0755);
-    if (pos == std::string::npos) break;
+  std::string leaf;
+  int fd = OpenParent(path, true, &leaf);
+  if (fd >= 0) {
+    mkdirat(fd, leaf.c_str(), 0755);
+    close(fd);
   }
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-  size_t slash = path.rfind('/');
-  if (slash != std::string::npos && slash > 0) MakeDirs(path.substr(0, slash));
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw std::runtime_error("cannot write " + path);
-  out << bytes;
+  std::string leaf;
+  int dir = OpenParent(path, true, &leaf);
+  int fd = dir >= 0 ? openat(dir, leaf.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
+  if (dir >= 0) close(dir);
+  if (fd < 0) throw std::runtime_error("cannot write " + path);
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) {
+      close(fd);
+      throw std::runtime_error("cannot write " + path);
+    }
+    done += static_cast<size_t>(n);
+  }
+  close(fd);
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  std::string leaf;
+  int dir = OpenParent(path, false, &leaf);
+  int fd = dir >= 0 ? openat(dir, leaf.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+  if (dir >= 0) close(dir);
+  std::string bytes;
+  if (fd < 0) return bytes;
+  char buf[65536];
+  ssize_t n;
+  while ((n = read(fd, buf, sizeof buf)) > 0) bytes.append(buf, static_cast<size_t>(n));
+  close(fd);
+  return bytes;
 }
 
 bool SetXattr(const std::string& path, const std::string& name, const std::string& value) {
@@ -64,7 +134,11 @@ void SetMtime(const std::string& path, long long unixSeconds) {
   ts[0].tv_sec = unixSeconds;
   ts[0].tv_nsec = 0;
   ts[1] = ts[0];
-  utimensat(AT_FDCWD, path.c_str(), ts, AT_SYMLINK_NOFOLLOW);
+  std::string leaf;
+  int dir = OpenParent(path, false, &leaf);
+  if (dir < 0) return;
+  utimensat(dir, leaf.c_str(), ts, AT_SYMLINK_NOFOLLOW);
+  close(dir);
 }
 
 }  // namespace testsupport

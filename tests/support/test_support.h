@@ -6,7 +6,8 @@
 
 namespace testsupport {
 
-// A fresh folder under /tmp, removed with everything in it on destruction.
+// A fresh folder under /tmp, removed with everything in it (at any depth)
+// on destruction.
 class TempDir {
  public:
   TempDir();
@@ -21,8 +22,11 @@ class TempDir {
   std::string path_;
 };
 
+// Paths below are absolute and may be of any length: folders are opened a
+// part at a time.
 // Writes bytes to a file, creating its parent folders.
 void WriteFile(const std::string& path, const std::string& bytes);
+// The file's bytes; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
 void MakeDirs(const std::string& path);
 // Sets an extended attribute; false when the file system refuses.
