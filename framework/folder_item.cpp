@@ -214,18 +214,6 @@ int CopyUserXattrs(int in, int out) {
 
 std::atomic<unsigned> gTempCounter{0};
 
-// Status of the item at a path, without following a link in its last part;
-// 0 or an error number.
-int StatNoFollow(const std::string& path, struct stat* st) {
-  platform::AtPath at(path);
-  return fstatat(at.dir(), at.name(), st, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : at.Errno();
-}
-
-int StatFollow(const std::string& path, struct stat* st) {
-  platform::AtPath at(path);
-  return fstatat(at.dir(), at.name(), st, 0) == 0 ? 0 : at.Errno();
-}
-
 // The text of a symbolic link; 0 or an error number.
 int ReadLinkText(const std::string& path, std::string* text) {
   platform::AtPath at(path);
@@ -273,17 +261,17 @@ Ref<FolderItem> FolderItem::Parent() const {
 
 bool FolderItem::Exists() const {
   struct stat st;
-  return StatNoFollow(path_, &st) == 0;
+  return platform::StatPath(path_, &st, false) == 0;
 }
 
 bool FolderItem::Directory() const {
   struct stat st;
-  return StatNoFollow(path_, &st) == 0 && S_ISDIR(st.st_mode);
+  return platform::StatPath(path_, &st, false) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool FolderItem::IsLink() const {
   struct stat st;
-  return StatNoFollow(path_, &st) == 0 && S_ISLNK(st.st_mode);
+  return platform::StatPath(path_, &st, false) == 0 && S_ISLNK(st.st_mode);
 }
 
 Ref<FolderItem> FolderItem::LinkTarget() const {
@@ -305,7 +293,7 @@ Ref<FolderItem> FolderItem::LinkTarget() const {
     if (ReadLinkText(path, &text) != 0) break;
     path = NormalizePath(text[0] == '/' ? text : ParentPath(path) + "/" + text);
     struct stat st;
-    if (StatNoFollow(path, &st) != 0 || !S_ISLNK(st.st_mode)) return Ref<FolderItem>::New(path);
+    if (platform::StatPath(path, &st, false) != 0 || !S_ISLNK(st.st_mode)) return Ref<FolderItem>::New(path);
   }
   return nullptr;
 }
@@ -317,13 +305,13 @@ bool FolderItem::IsWriteable() const {
 
 double FolderItem::Length() const {
   struct stat st;
-  if (StatNoFollow(path_, &st) != 0 || S_ISDIR(st.st_mode)) return 0;
+  if (platform::StatPath(path_, &st, false) != 0 || S_ISDIR(st.st_mode)) return 0;
   return static_cast<double>(st.st_size);
 }
 
 double FolderItem::ModificationDate() const {
   struct stat st;
-  if (StatNoFollow(path_, &st) != 0) return 0;
+  if (platform::StatPath(path_, &st, false) != 0) return 0;
   return static_cast<double>(st.st_mtim.tv_sec) + st.st_mtim.tv_nsec / 1e9 + kUnixTo1904;
 }
 
@@ -371,7 +359,7 @@ void FolderItem::CopyFileTo(const Ref<FolderItem>& destination) {
   // folder here), or to the item itself.
   std::string folder, name;
   struct stat dst;
-  if (StatFollow(destination->path_, &dst) == 0 && S_ISDIR(dst.st_mode)) {
+  if (platform::StatPath(destination->path_, &dst, true) == 0 && S_ISDIR(dst.st_mode)) {
     folder = destination->path_;
     name = LastComponent(path_);
   } else {
@@ -586,7 +574,7 @@ Ref<FolderItem> GetFolderItem(const String& path, int pathType) {
   auto item = Ref<FolderItem>::New(std::move(bytes));
   if (item->Path() == "/") return item;
   struct stat st;
-  if (StatFollow(ParentPath(item->Path()), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+  if (platform::StatPath(ParentPath(item->Path()), &st, true) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
   return item;
 }
 

@@ -64,6 +64,11 @@ AtPath::~AtPath() {
 
 int AtPath::Errno() const { return error_ ? error_ : errno; }
 
+int StatPath(std::string_view path, struct stat* st, bool followLink) {
+  AtPath at(path);
+  return fstatat(at.dir(), at.name(), st, followLink ? 0 : AT_SYMLINK_NOFOLLOW) == 0 ? 0 : at.Errno();
+}
+
 int OpenFolderPath(std::string_view path) {
   AtPath at(path);
   if (at.error()) {

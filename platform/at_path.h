@@ -6,6 +6,8 @@
 // work at any depth.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <string>
 #include <string_view>
 
@@ -36,6 +38,10 @@ class AtPath {
   int error_ = 0;
   std::string name_;
 };
+
+// Status of the item at an absolute path of any length, following a link
+// in its last part or not; 0 or an error number.
+int StatPath(std::string_view path, struct stat* st, bool followLink);
 
 // Opens a folder by absolute path for reading, never through a link in its
 // last part; -1 with errno.

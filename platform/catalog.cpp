@@ -185,9 +185,9 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap which, FSCatalogInf
     if (which == kFSCatInfoNone && !info && !outName && !fsSpec && !parentRef) {
       OSErr err = getPath();
       if (err != noErr) return err;
-      AtPath at(path);
       struct stat st;
-      return fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? OSErr(noErr) : ItemError(at.Errno());
+      const int e = StatPath(path, &st, false);
+      return e == 0 ? OSErr(noErr) : ItemError(e);
     }
 
     uint64_t inode = d.inode;
@@ -249,9 +249,8 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap which, FSCatalogInf
         if (inode == 0 && NeedsInodeForSpec(name)) {
           err = getPath();
           if (err != noErr) return err;
-          AtPath at(path);
           struct stat st;
-          if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ItemError(at.Errno());
+          if (int e = StatPath(path, &st, false)) return ItemError(e);
           inode = st.st_ino;
         }
         MakeSpec(d.parent, name, inode, fsSpec);
@@ -270,9 +269,8 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap which, FSCatalogInf
         std::string_view grand, folderName;
         SplitPath(*folder, &grand, &folderName);
         if (folderInode == 0 && folderName.size() > kRefNameBytes) {
-          AtPath at(*folder);
           struct stat st;
-          if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ItemError(at.Errno());
+          if (int e = StatPath(*folder, &st, false)) return ItemError(e);
           folderInode = st.st_ino;
           NoteFolderInode(d.parent, folderInode);
         }
@@ -291,9 +289,8 @@ OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef) {
     std::string path;
     OSErr err = SpecPath(source, &path);
     if (err != noErr) return err;
-    AtPath at(path);
     struct stat st;
-    if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ItemError(at.Errno());
+    if (int e = StatPath(path, &st, false)) return ItemError(e);
     return RefFromPath(path, st.st_ino, newRef);
   }, memFullErr);
 }
@@ -311,9 +308,8 @@ OSErr FSMakeFSRefUnicode(const FSRef* parentRef, ItemCount nameLength, const Uni
     if (!Utf16ToNameBytesExact(std::u16string_view(reinterpret_cast<const char16_t*>(name), nameLength), &bytes) ||
         !IsValidName(bytes) || bytes.size() > 255)
       return paramErr;
-    AtPath at(JoinPath(folder, bytes));
     struct stat st;
-    if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ItemError(at.Errno());
+    if (int e = StatPath(JoinPath(folder, bytes), &st, false)) return ItemError(e);
     EncodeRef(RegisterFolder(folder), st.st_ino, bytes, newRef);
     return noErr;
   }, memFullErr);

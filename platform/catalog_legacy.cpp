@@ -172,9 +172,8 @@ OSErr CatInfoOfItem(uint32_t folderId, const std::string& folder, const std::str
   OSErr err = ReadOldInfo(path, typeHint, tolerateMissing, &info);
   if (err != noErr) return err;
   if (inode == 0) {
-    AtPath at(path);
     struct stat st;
-    if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) == 0) inode = st.st_ino;
+    if (StatPath(path, &st, false) == 0) inode = st.st_ino;
   }
   StoreCatInfo(info, pb);
   pb->ioFlParID = static_cast<int32_t>(folderId);

@@ -378,19 +378,15 @@ OSErr LocatePath(std::string_view input, PathInfo* info) {
   SplitPath(info->path, &parent, &name);
   if (name.size() > 255) return paramErr;
   struct stat st;
-  AtPath at(info->path);
-  if (fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+  int err = StatPath(info->path, &st, false);
+  if (err == 0) {
     info->exists = true;
     info->isDirectory = S_ISDIR(st.st_mode);
     info->inode = st.st_ino;
   } else {
-    int err = at.Errno();
     if (err != ENOENT) return err == ENOTDIR ? OSErr(dirNFErr) : ItemError(err);
-    AtPath parentAt(parent);
-    if (fstatat(parentAt.dir(), parentAt.name(), &st, 0) != 0) {
-      err = parentAt.Errno();
-      return (err == ENOENT || err == ENOTDIR) ? OSErr(dirNFErr) : ItemError(err);
-    }
+    err = StatPath(parent, &st, true);
+    if (err != 0) return (err == ENOENT || err == ENOTDIR) ? OSErr(dirNFErr) : ItemError(err);
     if (!S_ISDIR(st.st_mode)) return dirNFErr;
     info->exists = false;
     info->isDirectory = false;

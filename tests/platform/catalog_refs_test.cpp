@@ -306,7 +306,9 @@ TEST(CatalogRefs, ShortSpecNamesResolveByInodeNeverToAnItemThatBearsTheName) {
   ASSERT_EQ(0, rmdir((dir / std::string(100, 'g')).c_str()));
   WriteFile(dir / SpecName(spec), "lookalike");
   std::string path;
-  if (platform::PathOfSpec(&spec, &path) == noErr) EXPECT_EQ(dir / std::string(100, 'g'), path);
+  if (platform::PathOfSpec(&spec, &path) == noErr) {
+    EXPECT_EQ(dir / std::string(100, 'g'), path);
+  }
   FSRef ref;
   EXPECT_EQ(fnfErr, FSpMakeFSRef(&spec, &ref));
 }
