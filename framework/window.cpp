@@ -202,7 +202,9 @@ void Window::_Construct(const char* className) {
   registry().open.push_back(Ref<Window>(this));
   try {
     Layout();
-    BuildMenuBar();
+    // A bar of its own was built when Layout set it; without one the
+    // application bar's shortcuts are added here.
+    if (!menuBar_) BuildMenuBar();
     CreateControls();
     FixTabOrder();
     AddMenuHandlers();
