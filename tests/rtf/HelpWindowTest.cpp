@@ -16,6 +16,7 @@
 #include "rtf/RtfFont.h"
 #include "rtf/RtfParser.h"
 #include "support/test_support.h"
+#include "tests/rtf/HelpFixture.h"
 #include "tests/rtf/RtfTestSupport.h"
 #include "ui/HelpLoader.h"
 #include "ui/HelpWindow.h"
@@ -24,29 +25,9 @@ namespace {
 
 const char kSmallDoc[] = "{\\rtf1\\ansi{\\b Help} for {\\i you}\\par second line}";
 
-class HelpWindowTest : public ::testing::Test {
+class HelpWindowTest : public rtftest::HelpTest {
  protected:
-  void SetUp() override {
-    rb::EnsureApplicationForTesting();
-    rb::ResetGuiForTesting();
-    savedFolder_ = rb::ApplicationFolderPath();
-    rb::SetApplicationFolderPathForTesting(dir_.path());
-  }
-  void TearDown() override {
-    RtfParser::SetUserCancelledSource(nullptr);
-    RtfFont::SetInstalledFontsSource(nullptr);
-    rb::ResetGuiForTesting();
-    rb::SetApplicationFolderPathForTesting(savedFolder_);
-  }
-
-  void PutHelp(const std::string& bytes) { testsupport::WriteFile(dir_ / "help.rtf", bytes); }
-  static rb::Ref<RtfEditField> Field() { return HelpWindow()->Control<RtfEditField>("EditField1"); }
   static bool HelpWindowOpen() { return static_cast<bool>(rb::_GetImplicitWindow("HelpWindow")); }
-  // Moves the insertion point just after the first occurrence of text.
-  static void After(const std::string& text) { ASSERT_TRUE(rtftest::CaretAfter(*Field(), text)); }
-
-  testsupport::TempDir dir_;
-  std::string savedFolder_;
 };
 
 TEST_F(HelpWindowTest, LayoutOfTheWindowAndItsControls) {

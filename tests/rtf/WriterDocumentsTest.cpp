@@ -13,6 +13,7 @@
 #include "rtf/RtfFont.h"
 #include "rtf/RtfParser.h"
 #include "support/test_support.h"
+#include "tests/rtf/HelpFixture.h"
 #include "tests/rtf/RtfTestSupport.h"
 #include "ui/HelpLoader.h"
 #include "ui/HelpWindow.h"
@@ -93,36 +94,21 @@ const char kTable[] = R"rtf({\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\froman\fc
 \pard\plain After the table.\par}
 )rtf";
 
-class WriterDocumentsTest : public ::testing::Test {
+class WriterDocumentsTest : public rtftest::HelpTest {
  protected:
   void SetUp() override {
-    rb::EnsureApplicationForTesting();
-    rb::ResetGuiForTesting();
-    savedFolder_ = rb::ApplicationFolderPath();
-    rb::SetApplicationFolderPathForTesting(dir_.path());
+    HelpTest::SetUp();
     RtfFont::SetInstalledFontsSource([] {
       return std::vector<rb::String>{"Helvetica", "Times", "Liberation Serif", "Liberation Sans"};
     });
   }
-  void TearDown() override {
-    RtfFont::SetInstalledFontsSource(nullptr);
-    rb::ResetGuiForTesting();
-    rb::SetApplicationFolderPathForTesting(savedFolder_);
-  }
 
   // Loads the document as the Help command does; the field's text.
   std::string Load(const std::string& rtf) {
-    testsupport::WriteFile(dir_ / "help.rtf", rtf);
+    PutHelp(rtf);
     HelpLoader::HelpAction();
     return Field()->Text().Utf8();
   }
-  static rb::Ref<RtfEditField> Field() { return HelpWindow()->Control<RtfEditField>("EditField1"); }
-  // The insertion point just after the first occurrence of text (UTF-8), so
-  // that the field's selection styles describe its last character.
-  static void After(const std::string& text) { ASSERT_TRUE(rtftest::CaretAfter(*Field(), text)); }
-
-  testsupport::TempDir dir_;
-  std::string savedFolder_;
 };
 
 TEST_F(WriterDocumentsTest, TextEditDocument) {
