@@ -69,6 +69,16 @@ shown_window() {
 is_shown() { shown_window "$1" >/dev/null; }
 shown_count() { xdotool search --onlyvisible --class Skerrow 2>/dev/null | wc -l; }
 clipboard() { xclip -o -selection clipboard 2>/dev/null; }
+# click_in WINDOW X Y: a click at X, Y of the window, by screen position
+# (xdotool's --window placement was seen to land at X, Y of the screen
+# under load).
+click_in() {
+  local geometry x y
+  geometry=$(xwininfo -id "$1") || fail "no window $1 to click in"
+  x=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$geometry")
+  y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$geometry")
+  xdotool mousemove --sync $(( x + $2 )) $(( y + $3 )) click 1
+}
 clipboard_is() { [ "$(clipboard)" = "$1" ]; }
 clipboard_has() { clipboard | grep -qF -- "$1"; }
 
@@ -158,7 +168,7 @@ xdotool key ctrl+o
 wait_for 10 "search folder dialog" active_is "Search File Location"
 xdotool key Return
 wait_for 10 "search window back after the dialog" active_is "$SEARCH"
-xdotool mousemove --window "$search" 350 380 click 1
+click_in "$search" 350 380
 xdotool type --delay 30 1
 # Select All and Copy of the Edit menu, by their shortcuts.
 xdotool key ctrl+a ctrl+c
@@ -171,11 +181,11 @@ xdotool key ctrl+shift+o
 wait_for 10 "destination dialog" active_is "Copy File Location"
 xdotool key Return
 wait_for 10 "search window back after the dialog" active_is "$SEARCH"
-xdotool mousemove --window "$search" 350 380 click 1
+click_in "$search" 350 380
 xdotool key End Return
 wait_for 20 "statistics window" is_shown "Statistics"
 statistics=$(shown_window "Statistics")
-xdotool mousemove --window "$statistics" 150 150 click 1
+click_in "$statistics" 150 150
 wait_for 10 "active statistics window" active_is "Statistics"
 xdotool key ctrl+a
 # Edit > Copy through the statistics window's own menu.
