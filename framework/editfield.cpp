@@ -103,6 +103,15 @@ QString FieldText(const QTextEdit* w, const std::vector<int>& cuts, int from = 0
   return t;
 }
 
+// The plain text that data offers; URLs (which the toolkit also gives as
+// text) and pictures are none.
+QString PlainTextOf(const QMimeData* data) {
+  if (!data) return QString();
+  if (!data->hasFormat(QStringLiteral("text/plain")) && !data->hasFormat(QStringLiteral("text/plain;charset=utf-8")))
+    return QString();
+  return data->text();
+}
+
 String KeyText(QKeyEvent* e) {
   switch (e->key()) {
     case Qt::Key_Return: return String("\r");
@@ -164,15 +173,19 @@ class FieldWidget : public OwnedWidget<QTextEdit> {
     }
     QTextEdit::keyPressEvent(e);
   }
+  // Only plain text is pasted or dropped. The toolkit's own insertion is
+  // never used: it reads the first format of the data, and the data of an
+  // empty selection or of a clipboard whose owner has quit has none.
+  bool canInsertFromMimeData(const QMimeData* source) const override { return !PlainTextOf(source).isEmpty(); }
   void insertFromMimeData(const QMimeData* source) override {
+    QString t = PlainTextOf(source);
+    if (t.isEmpty() || !(textInteractionFlags() & Qt::TextEditable)) return;
     EditField* f = field();
-    if (!f || !source->hasText()) return QTextEdit::insertFromMimeData(source);
-    QString t = source->text();
-    if (!f->MultiLine()) {
+    if (f && !f->MultiLine()) {
       t.replace(QChar('\r'), QChar(' '));
       t.replace(QChar('\n'), QChar(' '));
     }
-    if (f->LimitText() > 0) {
+    if (f && f->LimitText() > 0) {
       int room = f->LimitText() - static_cast<int>(toPlainText().size()) +
                  static_cast<int>(textCursor().selectedText().size());
       if (room < 0) room = 0;

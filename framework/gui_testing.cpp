@@ -1,6 +1,7 @@
 #include "framework/gui_testing.h"
 
 #include <QAbstractItemView>
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -14,6 +15,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QUrl>
+#include <memory>
 
 #include "framework/application.h"
 #include "framework/gui_private.h"
@@ -53,21 +56,60 @@ void SendKey(QWidget* w, int key, const QString& text, Qt::KeyboardModifiers mod
 }
 }  // namespace
 
+namespace {
+// A drag of the data onto the middle of the widget, as the toolkit delivers
+// one: enter, then move, then drop, each only after the one before was
+// accepted.
+bool DragAndDrop(QWidget* w, const QMimeData* mime, Qt::DropAction a) {
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) w = area->viewport();  // where the toolkit sends it
+  const QPoint centre(w->width() / 2, w->height() / 2);
+  QDragEnterEvent enter(centre, a, mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(w, &enter);
+  if (!enter.isAccepted()) return false;
+  QDragMoveEvent move(centre, a, mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(w, &move);
+  if (!move.isAccepted()) return false;
+  QDropEvent drop(QPointF(centre), a, mime, Qt::LeftButton, Qt::NoModifier);
+  drop.setDropAction(a);
+  QApplication::sendEvent(w, &drop);
+  return drop.isAccepted();
+}
+
+// New data of a kind; nil for OfferedData::None.
+QMimeData* NewOfferedData(OfferedData kind, const String& text) {
+  if (kind == OfferedData::None) return nullptr;
+  auto* mime = new QMimeData;
+  switch (kind) {
+    case OfferedData::Urls: mime->setUrls({QUrl::fromLocalFile(ToQ(text))}); break;
+    case OfferedData::Picture: {
+      QImage picture(4, 4, QImage::Format_RGB32);
+      picture.fill(Qt::red);
+      mime->setImageData(picture);
+      break;
+    }
+    case OfferedData::Text: mime->setText(ToQ(text)); break;
+    case OfferedData::None:
+    case OfferedData::Empty: break;
+  }
+  return mime;
+}
+}  // namespace
+
 bool DropUriListForTesting(const Ref<RectControl>& target, const std::string& uriList, int action) {
   if (!target) throw NilObjectException();
   QWidget* w = target->_Widget();
   if (!w) return false;
   QMimeData mime;
   mime.setData("text/uri-list", QByteArray::fromStdString(uriList));
-  Qt::DropAction a = action == 2 ? Qt::MoveAction : action == 3 ? Qt::LinkAction : Qt::CopyAction;
-  QPoint centre(w->width() / 2, w->height() / 2);
-  QDragEnterEvent enter(centre, a, &mime, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(w, &enter);
-  if (!enter.isAccepted()) return false;
-  QDropEvent drop(QPointF(centre), a, &mime, Qt::LeftButton, Qt::NoModifier);
-  drop.setDropAction(a);
-  QApplication::sendEvent(w, &drop);
-  return drop.isAccepted();
+  return DragAndDrop(w, &mime, action == 2 ? Qt::MoveAction : action == 3 ? Qt::LinkAction : Qt::CopyAction);
+}
+
+bool DropDataForTesting(const Ref<RectControl>& target, OfferedData kind, const String& text) {
+  if (!target) throw NilObjectException();
+  QWidget* w = target->_Widget();
+  if (!w) return false;
+  std::unique_ptr<QMimeData> mime(NewOfferedData(kind, text));
+  return DragAndDrop(w, mime.get(), Qt::CopyAction);
 }
 
 void ClickForTesting(const Ref<Window>& window, int x, int y) {
@@ -206,5 +248,11 @@ int RunProgramLoopForTesting(const std::function<void()>& action, int timeoutMs)
 String ClipboardTextForTesting() { return FromQ(QGuiApplication::clipboard()->text()); }
 
 void SetClipboardTextForTesting(const String& text) { QGuiApplication::clipboard()->setText(ToQ(text)); }
+
+void SetClipboardDataForTesting(OfferedData kind, const String& text) {
+  EnsureGuiApplication();
+  if (QMimeData* mime = NewOfferedData(kind, text)) QGuiApplication::clipboard()->setMimeData(mime);
+  else QGuiApplication::clipboard()->clear();
+}
 
 }  // namespace rb

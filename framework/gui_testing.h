@@ -18,6 +18,14 @@ class Picture;
 // with the action code (1 copy, 2 move, 3 link). Answers whether the
 // control took the drop.
 bool DropUriListForTesting(const Ref<RectControl>& target, const std::string& uriList, int action = 1);
+// Data as a paste or a drop offers it: no data at all, data without any
+// format (an empty selection, a clipboard whose owner has quit), URLs
+// only (of the local path given as text), a picture only, or plain text.
+enum class OfferedData { None, Empty, Urls, Picture, Text };
+// Drags such data onto the middle of a control and drops it there with the
+// copy action, as the toolkit delivers a drag (enter, move, drop while
+// each is accepted). Answers whether the control took the drop.
+bool DropDataForTesting(const Ref<RectControl>& target, OfferedData kind, const String& text = String());
 // Clicks at a point of the window's content area (the control under it
 // gets the click first).
 void ClickForTesting(const Ref<Window>& window, int x, int y);
@@ -66,5 +74,7 @@ int RunProgramLoopForTesting(const std::function<void()>& action, int timeoutMs 
 // The clipboard's text.
 String ClipboardTextForTesting();
 void SetClipboardTextForTesting(const String& text);
+// Puts data of that kind on the clipboard.
+void SetClipboardDataForTesting(OfferedData kind, const String& text = String());
 
 }  // namespace rb

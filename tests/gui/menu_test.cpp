@@ -216,6 +216,10 @@ class EditWindow : public rb::Window {
                                         {"Text", "one line"}});
     _NewControl<rb::EditField>("Notes", {{"Left", 10}, {"Top", 40}, {"Width", 200}, {"Height", 100},
                                          {"MultiLine", true}, {"ReadOnly", true}, {"Text", "read only text"}});
+    _NewControl<rb::EditField>("Memo", {{"Left", 10}, {"Top", 150}, {"Width", 90}, {"Height", 40},
+                                        {"MultiLine", true}, {"Styled", true}, {"Text", "memo"}});
+    _NewControl<rb::EditField>("Short", {{"Left", 110}, {"Top", 150}, {"Width", 90}, {"Height", 22},
+                                         {"LimitText", 6}, {"Text", "xy"}});
   }
   void AddMenuHandlers() override {
     for (const std::string& name : handled) {
@@ -311,6 +315,87 @@ TEST_F(EditMenuTest, UnhandledEditItemsActOnTheFocusedFieldWhenTheyCan) {
   rb::KeyClickForTesting(w, "Ctrl+V");
   EXPECT_EQ(line->Text().Utf8(), "one ");
   EXPECT_TRUE(w->calls.empty());
+}
+
+// Every field kind: one line, multi-line and styled, limited, read-only.
+const char* const kFieldNames[] = {"Line", "Memo", "Short", "Notes"};
+
+TEST_F(EditMenuTest, PastingOrDroppingDataWithoutPlainTextChangesNothing) {
+  auto w = Open("Line");
+  const struct {
+    rb::OfferedData kind;
+    const char* text;
+    const char* what;
+  } kOffers[] = {{rb::OfferedData::None, "", "no data"},
+                 {rb::OfferedData::Empty, "", "data without a format"},
+                 {rb::OfferedData::Urls, "/tmp", "URLs only"},
+                 {rb::OfferedData::Picture, "", "a picture only"},
+                 {rb::OfferedData::Text, "", "empty text"}};
+  for (const char* name : kFieldNames) {
+    rb::Ref<rb::EditField> field = w->Field(name);
+    field->SetFocus();
+    const std::string text = field->Text().Utf8();
+    for (const auto& offer : kOffers) {
+      SCOPED_TRACE(std::string(name) + ", " + offer.what);
+      field->SetSelStart(0);
+      field->SetSelLength(2);
+      rb::SetClipboardDataForTesting(offer.kind, offer.text);
+      EXPECT_FALSE(Enabled("EditPaste"));
+      rb::KeyClickForTesting(w, "Ctrl+V");  // reaches the field itself
+      EXPECT_FALSE(rb::DropDataForTesting(field, offer.kind, offer.text));
+      // The item enabled for text that is gone when it is chosen.
+      rb::SetClipboardTextForTesting("gone");
+      EXPECT_EQ(Enabled("EditPaste"), name != std::string("Notes"));
+      rb::SetClipboardDataForTesting(offer.kind, offer.text);
+      editBar->_Lookup("EditPaste")->_Choose();
+      EXPECT_EQ(field->Text().Utf8(), text);
+      EXPECT_EQ(field->SelStart(), 0);
+      EXPECT_EQ(field->SelLength(), 2);
+    }
+  }
+  EXPECT_TRUE(w->calls.empty());
+}
+
+TEST_F(EditMenuTest, PlainTextPastesAndDropsAsTyped) {
+  auto w = Open("Line");
+  // One line: line breaks become blanks.
+  rb::Ref<rb::EditField> line = w->Field("Line");
+  rb::SetClipboardTextForTesting("a\r\nb\nc");
+  rb::KeyClickForTesting(w, "Ctrl+A");
+  rb::KeyClickForTesting(w, "Ctrl+V");
+  EXPECT_EQ(line->Text().Utf8(), "a  b c");
+  // A drop lands where it is dropped.
+  line->SetText("");
+  EXPECT_TRUE(rb::DropDataForTesting(line, rb::OfferedData::Text, "dropped\nhere"));
+  EXPECT_EQ(line->Text().Utf8(), "dropped here");
+
+  // Several lines keep their breaks, from the menu as by shortcut.
+  rb::Ref<rb::EditField> memo = w->Field("Memo");
+  memo->SetFocus();
+  memo->SetSelStart(4);
+  rb::SetClipboardTextForTesting("\nsecond");
+  editBar->_Lookup("EditPaste")->_Choose();
+  EXPECT_EQ(memo->Text().Utf8(), "memo\nsecond");
+
+  // The limit cuts what is pasted, counting the replaced selection out.
+  rb::Ref<rb::EditField> limited = w->Field("Short");
+  limited->SetFocus();
+  limited->SetSelStart(2);
+  rb::SetClipboardTextForTesting("12345678");
+  rb::KeyClickForTesting(w, "Ctrl+V");
+  EXPECT_EQ(limited->Text().Utf8(), "xy1234");
+  limited->SetSelStart(0);
+  limited->SetSelLength(3);
+  rb::KeyClickForTesting(w, "Ctrl+V");
+  EXPECT_EQ(limited->Text().Utf8(), "123234");
+
+  // A read-only field takes nothing.
+  rb::Ref<rb::EditField> notes = w->Field("Notes");
+  notes->SetFocus();
+  EXPECT_FALSE(Enabled("EditPaste"));
+  rb::KeyClickForTesting(w, "Ctrl+V");
+  EXPECT_FALSE(rb::DropDataForTesting(notes, rb::OfferedData::Text, "dropped"));
+  EXPECT_EQ(notes->Text().Utf8(), "read only text");
 }
 
 TEST_F(EditMenuTest, AHandlerTakesItsItemEvenFromAOneLineField) {
