@@ -102,8 +102,8 @@ const std::unordered_map<std::string, Action>& Words() {
     add({"chdate", "chdpl"}, Word::LongDate);
     add({"chdpa"}, Word::ShortDate);
     add({"chtime"}, Word::ShortTime);
-    add({"par", "line", "row", "sect", "page", "\r", "\n", "\x03"}, Word::LineBreak);
-    add({"tab", "cell"}, Word::Tab);
+    add({"par", "line", "row", "nestrow", "sect", "page", "\r", "\n", "\x03"}, Word::LineBreak);
+    add({"tab", "cell", "nestcell"}, Word::Tab);
     add({"~"}, Word::Special, 0xCA);  // non-breaking space
     add({"_"}, Word::Special, '-');   // non-breaking hyphen
     add({"emdash"}, Word::Special, 0xD1);

@@ -80,6 +80,8 @@ TEST(RtfControlWords, WordsThatWriteText) {
   // A cell ends with a blank, as a tab does; rows, sections and pages end
   // with a line break, as a paragraph does.
   EXPECT_EQ(Parse("A1\\cell B1\\cell\\row A2\\cell\\row").target->Text(), "A1 B1 \rA2 \r");
+  // Cells and rows of a table inside a cell end the same way.
+  EXPECT_EQ(Parse("a\\nestcell b\\nestcell\\nestrow c\\nestcell\\nestrow").target->Text(), "a b \rc \r");
   EXPECT_EQ(Parse("three\\sect four\\page five").target->Text(), "three\rfour\rfive");
 }
 

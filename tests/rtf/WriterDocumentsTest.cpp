@@ -94,6 +94,31 @@ const char kTable[] = R"rtf({\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\froman\fc
 \pard\plain After the table.\par}
 )rtf";
 
+// A LibreOffice table with a table in a cell: nested cells end in
+// \nestcell; the nested row's \nestrow stands in a skipped \nesttableprops
+// group and is followed by a \nonesttables group whose \par is the row's
+// only line break.
+const char kNestedTable[] = R"rtf({\rtf1\ansi\deff3\adeflang1025
+{\fonttbl{\f0\froman\fprq2\fcharset0 Times New Roman;}{\f3\froman\fprq2\fcharset0 Liberation Serif{\*\falt Times New Roman};}{\f5\fnil\fprq2\fcharset0 DejaVu Sans;}}
+{\colortbl;\red0\green0\blue0;}
+{\stylesheet{\s0\snext0\rtlch\af5\afs24\alang1081 \ltrch\lang1033\langfe2052\hich\af3\loch\nowidctlpar\hyphpar0\ltrpar\cf0\f3\fs24\lang1033\kerning1\dbch\af5\langfe2052 Normal;}
+{\s20\sbasedon0\snext20\loch\nowidctlpar\noline Table Contents;}
+}{\*\generator LibreOffice/7.4.7.2$Linux_X86_64 LibreOffice_project/40$Build-2}{\info{\creatim\yr0\mo0\dy0\hr0\min0}}\deftab709
+\paperh16838\paperw11906\margl1134\margr1134\margt1134\margb1134\sectd\sbknone\pgndec\ftnbj\ftnstart1\ftnrstcont\ftnnar\aenddoc
+{\*\ftnsep\chftnsep}\pgndec\pard\plain \s0\rtlch\af5\afs24 \ltrch\hich\af3\loch\nowidctlpar\cf0\f3\fs24\kerning1\dbch\af5\ql\ltrpar{\loch
+Findings}
+\par \trowd\trql\ltrrow\trpaddft3\trpaddt0\trpaddfl3\trpaddl0\trpaddfb3\trpaddb0\trpaddfr3\trpaddr0\cellx4819\cellx9638\pard\plain \s0\rtlch\af5\afs24 \ltrch\hich\af3\loch\nowidctlpar\cf0\f3\fs24\kerning1\dbch\af5\intbl\ql\ltrpar{\loch
+Heart}\cell\pard\plain \s0\rtlch\af5\afs24 \ltrch\hich\af3\loch\nowidctlpar\cf0\f3\fs24\kerning1\dbch\af5\intbl\itap2\ql\ltrpar{\loch
+Coronararterie}\nestcell\pard\plain \s0\rtlch\af5\afs24 \ltrch\hich\af3\loch\nowidctlpar\cf0\f3\fs24\kerning1\dbch\af5\intbl\itap2\ql\ltrpar{\loch
+Calcium-Score}\nestcell{\*\nesttableprops\trowd\trql\ltrrow\trpaddft3\trpaddt0\trpaddfl3\trpaddl0\trpaddfb3\trpaddb0\trpaddfr3\trpaddr0\cellx2410\cellx4820\nestrow}{\nonesttables\par}\pard\plain \s0\rtlch\af5\afs24 \ltrch\hich\af3\loch\nowidctlpar\cf0\f3\fs24\kerning1\dbch\af5\intbl\itap2\ql\ltrpar{\loch
+LAD}\nestcell\pard\plain \s0\rtlch\af5\afs24 \ltrch\hich\af3\loch\nowidctlpar\cf0\f3\fs24\kerning1\dbch\af5\intbl\itap2\ql\ltrpar{\loch
+12}\nestcell{\*\nesttableprops\trowd\trql\ltrrow\trpaddft3\trpaddt0\trpaddfl3\trpaddl0\trpaddfb3\trpaddb0\trpaddfr3\trpaddr0\cellx2410\cellx4820\nestrow}{\nonesttables\par}\pard\plain \s0\rtlch\af5\afs24 \ltrch\hich\af3\loch\nowidctlpar\cf0\f3\fs24\kerning1\dbch\af5\intbl\ql\ltrpar\loch
+\cell\row\pard\trowd\trql\ltrrow\trpaddft3\trpaddt0\trpaddfl3\trpaddl0\trpaddfb3\trpaddb0\trpaddfr3\trpaddr0\cellx4819\cellx9638\pard\plain \s0\rtlch\af5\afs24 \ltrch\hich\af3\loch\nowidctlpar\cf0\f3\fs24\kerning1\dbch\af5\intbl\ql\ltrpar{\loch
+Lung}\cell\pard\plain \s0\rtlch\af5\afs24 \ltrch\hich\af3\loch\nowidctlpar\cf0\f3\fs24\kerning1\dbch\af5\intbl\ql\ltrpar{\loch
+clear}\cell\row\pard\pard\plain \s0\rtlch\af5\afs24 \ltrch\hich\af3\loch\nowidctlpar\cf0\f3\fs24\kerning1\dbch\af5\ql\ltrpar{\loch
+End}
+\par })rtf";
+
 class WriterDocumentsTest : public rtftest::HelpTest {
  protected:
   void SetUp() override {
@@ -179,6 +204,16 @@ TEST_F(WriterDocumentsTest, LibreOfficeDocumentWithAlternativeFontNames) {
   EXPECT_EQ(f->SelTextFont().Bytes(), "Liberation Serif");
   EXPECT_FALSE(f->SelBold());
   EXPECT_EQ(f->SelTextSize(), 12);
+}
+
+TEST_F(WriterDocumentsTest, LibreOfficeNestedTable) {
+  EXPECT_EQ(Load(kNestedTable),
+            "Findings\n"
+            "Heart Coronararterie Calcium-Score \n"
+            "LAD 12 \n"
+            " \n"
+            "Lung clear \n"
+            "End\n");
 }
 
 TEST_F(WriterDocumentsTest, WordTable) {
