@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <cstdlib>
 
 #include "framework/folder_item.h"
@@ -27,6 +28,22 @@ struct DialogState {
 DialogState& dialogs() {
   static auto* s = new DialogState;
   return *s;
+}
+
+// The toolkit's dialogs keep what they remember (a folder dialog its view,
+// columns, side bar, history and last folder) in the user's settings file.
+// The program stores no settings: the toolkit's user settings are pointed
+// at the resource file system, where nothing can be created or written.
+void KeepNoToolkitSettings() {
+  for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+    QSettings::setPath(format, QSettings::UserScope, QStringLiteral(":/no-settings"));
+}
+
+// What folder dialogs remember lasts for the run: each one starts as the
+// last one was left.
+QByteArray& FolderDialogMemory() {
+  static auto* state = new QByteArray;
+  return *state;
 }
 
 bool IsFolder(const std::string& path) {
@@ -115,8 +132,10 @@ Ref<FolderItem> SelectFolderDialog::ShowModalWithin(const Ref<Window>& parent) {
     return answerer(rec);
   }
   EnsureGuiApplication();
+  KeepNoToolkitSettings();
   QFileDialog dlg(parent ? parent->_TopWidget() : nullptr);
   dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+  if (!FolderDialogMemory().isEmpty()) dlg.restoreState(FolderDialogMemory());
   dlg.setOption(QFileDialog::ShowDirsOnly, true);
   dlg.setFileMode(QFileDialog::Directory);
   dlg.setAcceptMode(QFileDialog::AcceptOpen);
@@ -131,7 +150,9 @@ Ref<FolderItem> SelectFolderDialog::ShowModalWithin(const Ref<Window>& parent) {
     }
   }
   if (parent) dlg.setWindowModality(Qt::WindowModal);
-  if (dlg.exec() != QDialog::Accepted) return nullptr;
+  const int answer = dlg.exec();
+  FolderDialogMemory() = dlg.saveState();
+  if (answer != QDialog::Accepted) return nullptr;
   QStringList chosen = dlg.selectedFiles();
   if (chosen.isEmpty()) return nullptr;
   std::string path = QFile::encodeName(chosen.first()).toStdString();

@@ -5,6 +5,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -243,6 +248,28 @@ int RunProgramLoopForTesting(const std::function<void()>& action, int timeoutMs)
   start.start(5);
   guard.start(timeoutMs);
   return _RuntimeRun();
+}
+
+void AnswerToolkitFolderDialogForTesting(std::function<std::string(const ToolkitFolderDialogForTesting&)> answer) {
+  EnsureGuiApplication();
+  auto* poll = new QTimer(qApp);
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) return;
+    poll->deleteLater();
+    poll->stop();
+    ToolkitFolderDialogForTesting shown;
+    shown.title = dialog->windowTitle().toStdString();
+    shown.directory = QFile::encodeName(dialog->directory().absolutePath()).toStdString();
+    for (const QString& folder : dialog->history()) shown.history.push_back(QFile::encodeName(folder).toStdString());
+    const std::string path = answer(shown);
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!buttons || !name) return dialog->reject();
+    if (!path.empty()) name->setText(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (QPushButton* b = buttons->button(path.empty() ? QDialogButtonBox::Cancel : QDialogButtonBox::Open)) b->click();
+  });
+  poll->start(10);
 }
 
 String ClipboardTextForTesting() { return FromQ(QGuiApplication::clipboard()->text()); }

@@ -71,6 +71,19 @@ std::vector<MenuEntryForTesting> MenuEntriesForTesting(const Ref<Window>& window
 // within the time.
 int RunProgramLoopForTesting(const std::function<void()>& action, int timeoutMs = 5000);
 
+// What a folder dialog of the toolkit showed: its title, its folder and
+// the folders of its look-in list.
+struct ToolkitFolderDialogForTesting {
+  std::string title;
+  std::string directory;
+  std::vector<std::string> history;
+};
+// Answers the next folder dialog that the toolkit shows (when no folder
+// dialog answerer is set) as a person would, once it is on screen: the
+// path that `answer` gives is typed into its name field and its action
+// button pressed; an empty path presses Cancel.
+void AnswerToolkitFolderDialogForTesting(std::function<std::string(const ToolkitFolderDialogForTesting&)> answer);
+
 // The clipboard's text.
 String ClipboardTextForTesting();
 void SetClipboardTextForTesting(const String& text);

@@ -1,6 +1,13 @@
 // Message boxes, folder dialogs, timers, screens, pictures, file types,
 // the keyboard state and the user's cancel request.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "framework/application.h"
 #include "framework/background_task.h"
@@ -67,6 +74,77 @@ TEST_F(ServicesTest, FolderDialogsAreAnsweredAndSayWhatTheyShowed) {
   dlg->SetInitialDirectory(rb::Ref<rb::FolderItem>::New(dir.path()));
   EXPECT_FALSE(dlg->ShowModal());  // cancelled
   EXPECT_EQ(rb::ShownFolderDialogs()[1].shownDirectory, dir.path());
+}
+
+// An environment variable set for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (saved_) setenv(name_, saved_->c_str(), 1);
+    else unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+// Every file and folder below `root` with its kind, size and times.
+std::vector<std::string> Listing(const std::string& root) {
+  std::vector<std::string> lines;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    struct stat st {};
+    if (lstat(entry.path().c_str(), &st) != 0) continue;
+    lines.push_back(entry.path().string() + " " + std::to_string(st.st_mode) + " " + std::to_string(st.st_size) + " " +
+                    std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec));
+  }
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// The toolkit's own folder dialog, shown and answered as a person would:
+// chosen once, cancelled once.
+TEST_F(ServicesTest, ToolkitFolderDialogsLeaveNothingInTheUsersHome) {
+  testsupport::TempDir home, folders;
+  testsupport::MakeDirs(home / ".config");
+  testsupport::MakeDirs(folders / "first");
+  testsupport::MakeDirs(folders / "second");
+  ScopedEnv homeEnv("HOME", home.path());
+  ScopedEnv configEnv("XDG_CONFIG_HOME", home / ".config");
+  const std::vector<std::string> before = Listing(home.path());
+  auto owner = rb::ImplicitWindow<Owner>("Owner");
+
+  std::vector<rb::ToolkitFolderDialogForTesting> shown;
+  rb::AnswerToolkitFolderDialogForTesting([&](const rb::ToolkitFolderDialogForTesting& d) {
+    shown.push_back(d);
+    return folders / "second";
+  });
+  auto dlg = rb::Ref<rb::SelectFolderDialog>::New();
+  dlg->SetTitle("Search File Location");
+  dlg->SetInitialDirectory(rb::Ref<rb::FolderItem>::New(folders / "first"));
+  rb::Ref<rb::FolderItem> got = dlg->ShowModalWithin(owner);
+  ASSERT_TRUE(got);
+  EXPECT_EQ(got->Path(), folders / "second");
+
+  rb::AnswerToolkitFolderDialogForTesting([&](const rb::ToolkitFolderDialogForTesting& d) {
+    shown.push_back(d);
+    return std::string();
+  });
+  dlg->SetTitle("Copy File Location");
+  dlg->SetInitialDirectory(rb::Ref<rb::FolderItem>::New(folders / "second"));
+  EXPECT_FALSE(dlg->ShowModal());
+
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].title, "Search File Location");
+  EXPECT_EQ(shown[0].directory, folders / "first");
+  // The second dialog still lists the folder the first one showed.
+  EXPECT_EQ(shown[1].directory, folders / "second");
+  EXPECT_EQ(shown[1].history, (std::vector<std::string>{folders / "first", folders / "second"}));
+  EXPECT_EQ(Listing(home.path()), before);
 }
 
 class KeyWindow : public rb::Window {
