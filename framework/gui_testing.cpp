@@ -8,11 +8,11 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QWindow>
 #include <QDropEvent>
