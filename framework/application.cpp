@@ -233,6 +233,8 @@ void Quit(int exitCode) {
   if (s.running && QCoreApplication::instance()) QCoreApplication::exit(s.exitCode);
 }
 
+bool Quitting() { return state().quitRequested; }
+
 int ApplicationExitCode() { return state().exitCode; }
 
 static bool LooksLikeClassName(const std::string& s) {
@@ -270,7 +272,7 @@ void _UnhandledExceptionLater(const std::string& what) {
 
 int UnhandledExceptionCount() { return state().unhandled; }
 
-bool UserCancelled() { return state().cancelRequested; }
+bool UserCancelled() { return state().cancelRequested || state().quitRequested; }
 
 void ResetUserCancelled() { state().cancelRequested = false; }
 
