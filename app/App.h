@@ -5,7 +5,8 @@
 #include "framework/object.h"
 
 // The program's application object: one instance, created at start-up with
-// MenuBar1 as its menu bar. Its events and methods do nothing.
+// MenuBar1 as its menu bar. Its events and methods do nothing, but for one:
+// a running program always keeps a window on screen.
 class AppClass : public rb::Application {
  public:
   AppClass() = default;
@@ -15,6 +16,9 @@ class AppClass : public rb::Application {
   void Event_Open() override {}
   void Event_Activate() override {}
   void Event_Close() override {}
+  // The user closed the last window shown: the search window comes back,
+  // as the results window's Cancel brings it back.
+  void Event_LastWindowClosed() override;
 
   void TestMutex() {}
   void CloseMutex() {}

@@ -237,6 +237,17 @@ bool Quitting() { return state().quitRequested; }
 
 int ApplicationExitCode() { return state().exitCode; }
 
+void _UserClosedWindow() {
+  AppState& s = state();
+  Ref<Application> app = s.app;
+  if (!app || s.quitRequested) return;
+  for (const Ref<Window>& w : OpenWindows()) {
+    QWidget* top = w->_TopWidget();
+    if (w->_IsOpen() && top && top->isVisible()) return;
+  }
+  app->Event_LastWindowClosed();
+}
+
 static bool LooksLikeClassName(const std::string& s) {
   if (s.empty()) return false;
   for (char c : s) {

@@ -29,6 +29,11 @@ class Application : public Object {
   virtual void Event_Open() {}
   virtual void Event_Close() {}
   virtual void Event_Activate() {}
+  // The user closed a window (its close box, the window manager's close,
+  // or a click the window answered by closing itself) and no window of the
+  // program is shown any more. Not raised by the program's own Close
+  // calls, nor once the program is quitting.
+  virtual void Event_LastWindowClosed() {}
 
  private:
   Ref<rb::MenuBar> menuBar_;
