@@ -95,7 +95,9 @@ TEST_F(LastWindowTest, TheUsersCloseOfTheLastShownWindowInAnyOrderBringsTheSearc
         if (i + 1 < order.size()) {
           // Something is still on screen; what is left stays as it was.
           EXPECT_FALSE(search->Visible()) << "after closing " << order[i].window;
-          if (rb::_GetImplicitWindow("StatisticsWindow")) EXPECT_EQ(StatText(), statistics);
+          if (rb::_GetImplicitWindow("StatisticsWindow")) {
+            EXPECT_EQ(StatText(), statistics);
+          }
         }
       }
       // The search window, as the user left it, and nothing else.
