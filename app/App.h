@@ -6,7 +6,8 @@
 
 // The program's application object: one instance, created at start-up with
 // MenuBar1 as its menu bar. Its events and methods do nothing, but for one:
-// a running program always keeps a window on screen.
+// when the user closes the last window on screen, the search window comes
+// back.
 class AppClass : public rb::Application {
  public:
   AppClass() = default;
@@ -16,8 +17,7 @@ class AppClass : public rb::Application {
   void Event_Open() override {}
   void Event_Activate() override {}
   void Event_Close() override {}
-  // The user closed the last window shown: the search window comes back,
-  // as the results window's Cancel brings it back.
+  // Shows the search window, as the results window's Cancel does.
   void Event_LastWindowClosed() override;
 
   void TestMutex() {}

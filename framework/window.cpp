@@ -584,7 +584,6 @@ void Window::_Activated() {
 void Window::_Paint(Graphics& g) { Event_Paint(g); }
 
 bool Window::_MouseDown(int x, int y) {
-  Ref<Window> keep(this);
   const bool handled = Event_MouseDown(x, y);
   // A window that a click closes was closed by the user.
   if (!open_) _UserClosedWindow();
