@@ -5,7 +5,9 @@
 #include "framework/object.h"
 
 // The program's application object: one instance, created at start-up with
-// MenuBar1 as its menu bar. Its events and methods do nothing.
+// MenuBar1 as its menu bar. Its events and methods do nothing, but for one:
+// when the user closes the last window on screen, the search window comes
+// back.
 class AppClass : public rb::Application {
  public:
   AppClass() = default;
@@ -15,6 +17,8 @@ class AppClass : public rb::Application {
   void Event_Open() override {}
   void Event_Activate() override {}
   void Event_Close() override {}
+  // Shows the search window, as the results window's Cancel does.
+  void Event_LastWindowClosed() override;
 
   void TestMutex() {}
   void CloseMutex() {}

@@ -11,6 +11,7 @@
 
 #include "engine/Search.h"
 #include "engine/StringExtract.h"
+#include "framework/application.h"
 #include "framework/background_task.h"
 #include "framework/controls.h"
 #include "framework/dialogs.h"
@@ -197,6 +198,7 @@ void CopyCount() {
   for (int32_t i = 0; i < rows; ++i) {
     if (list->CellCheck(i, 0)) ++ActualCount;
     rb::RuntimeBackgroundTask();
+    if (rb::Quitting()) return;
   }
 }
 
@@ -217,6 +219,7 @@ void Copy() {
 
   InputBlock block(results);
   CopyCount();
+  if (rb::Quitting()) return;
   rb::Ref<rb::Listbox> list = results->Control<rb::Listbox>("SearchList");
   const int32_t last = list->ListCount() - 1;
   int32_t total = 0;
@@ -277,6 +280,9 @@ void Copy() {
       }
     }
     rb::RuntimeBackgroundTask();
+    // Quit during the yield: the copies made so far stay (each one is
+    // complete, since a copy never yields), and no report is written.
+    if (rb::Quitting()) return;
   }
 
   rb::Ref<StatisticsWindowClass> statistics = StatisticsWindow();

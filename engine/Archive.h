@@ -20,7 +20,8 @@ inline int32_t ActualCount = 0;
 // not a folder or not writable stops the run before anything is copied.
 // While the run lasts the results list and its buttons take no input and
 // Running() answers true; a call meanwhile, or while a search runs, does
-// nothing.
+// nothing. Quit at one of its yields ends it there: the files copied so far
+// stay, each whole, and no report, message or window follows.
 void Copy();
 
 // Adds the number of ticked rows among the found rows to ActualCount.

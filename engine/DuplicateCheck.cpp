@@ -7,6 +7,7 @@
 #include "engine/NameIndex.h"
 #include "engine/Search.h"
 #include "engine/StringExtract.h"
+#include "framework/application.h"
 #include "framework/background_task.h"
 #include "framework/editfield.h"
 #include "framework/listbox.h"
@@ -88,7 +89,7 @@ void Run() {
   // then, and the pass ends with the rows the list really holds.
   bool closed = false;
   // The groups in order of their first row are the kept rows, top first.
-  for (int g = 0; g < static_cast<int>(gPass.members.size()) && !closed; ++g) {
+  for (int g = 0; g < static_cast<int>(gPass.members.size()) && !closed && !rb::Quitting(); ++g) {
     SearchDupeName = list->Cell(gPass.members[static_cast<size_t>(g)].front(), 1);
     Check();
     rb::RuntimeBackgroundTask();
@@ -97,12 +98,14 @@ void Run() {
   gPass.active = false;
   // Bottom row first, so that the rows still to go keep their numbers.
   std::sort(gPass.removed.begin(), gPass.removed.end());
-  for (auto it = gPass.removed.rbegin(); it != gPass.removed.rend() && !closed; ++it) {
+  for (auto it = gPass.removed.rbegin(); it != gPass.removed.rend() && !closed && !rb::Quitting(); ++it) {
     list->RemoveRow(*it);
     rb::RuntimeBackgroundTask();
     closed = Search::OpenResultsList() != list;
   }
   gPass.removed.clear();
+  // Quit during a yield: the pass ends there and writes nothing.
+  if (rb::Quitting()) return;
   if (closed) {
     rb::Ref<rb::Listbox> now = Search::OpenResultsList();
     Search::FoundFiles = now ? now->ListCount() : 0;

@@ -21,7 +21,8 @@ inline int32_t CopyTrack = 0;
 
 // Removes the duplicate rows, then appends to the statistics text the
 // number of requested names, the number of duplicates and, for every
-// removed row, the kept row's name.
+// removed row, the kept row's name. Quit at one of its yields ends it
+// there, with nothing written.
 void Run();
 // Removes the rows below the first one that are named SearchDupeName and
 // lists each of them in the scratch field.

@@ -3,6 +3,7 @@
 #include "engine/Extension.h"
 #include "engine/NameIndex.h"
 #include "engine/Search.h"
+#include "framework/application.h"
 #include "framework/background_task.h"
 #include "framework/editfield.h"
 #include "framework/folder_item.h"
@@ -59,6 +60,7 @@ void Run() {
       Comparison();
     }
     rb::RuntimeBackgroundTask();
+    if (rb::Quitting()) break;
     // A results window closed meanwhile took its rows with it: the names
     // left are compared with what the list really holds.
     if (Search::OpenResultsList() != list) {
@@ -70,6 +72,8 @@ void Run() {
   }
   gIndexed = false;
   gRows.Clear();
+  // Quit during a yield: the pass ends there and writes nothing.
+  if (rb::Quitting()) return;
 
   rb::Ref<rb::EditField> stats = StatisticsWindow()->Control<rb::EditField>("statfield");
   rb::Ref<rb::EditField> temp = StatisticsWindow()->Control<rb::EditField>("TempField");

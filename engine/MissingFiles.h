@@ -15,7 +15,8 @@ inline int32_t RealMisses = 0;
 
 // Composes every name of the query again, lists those no row carries and
 // appends the missing count, the missing names and the number of files
-// found to the statistics text.
+// found to the statistics text. Quit at one of its yields ends it there,
+// with nothing written.
 void Run();
 // Counts the rows not named Extension::Filename; when that is every row,
 // lists the name in the scratch field and counts it as missing.

@@ -2,6 +2,7 @@
 
 #include "app/FileListKVR.h"
 #include "engine/Extension.h"
+#include "framework/application.h"
 #include "framework/background_task.h"
 #include "framework/listbox.h"
 #include "ui/ResultsWindow.h"
@@ -24,6 +25,8 @@ void Run(const rb::Ref<rb::FolderItem>& folder) {
       rows->SetCell(rows->LastIndex(), 2, folder->AbsolutePath() + list->Name(i));
     }
     rb::RuntimeBackgroundTask();
+    // Quit during the yield: the walk ends here, adding no more rows.
+    if (rb::Quitting()) return;
   }
 }
 

@@ -16,7 +16,7 @@ inline int32_t FoundFiles = 0;
 // Walks the folder and everything below it, depth first in listing order,
 // for Extension::Filename (compared ignoring case). Folders are never
 // results and symbolic links are never followed; a folder that cannot be
-// read adds nothing.
+// read adds nothing. The walk ends at the first yield after Quit.
 void Run(const rb::Ref<rb::FolderItem>& folder);
 
 // The results list of the open results window; nil while that window is

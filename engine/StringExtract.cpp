@@ -4,6 +4,7 @@
 #include "engine/Extension.h"
 #include "engine/MissingFiles.h"
 #include "engine/Search.h"
+#include "framework/application.h"
 #include "framework/background_task.h"
 #include "framework/controls.h"
 #include "framework/dialogs.h"
@@ -81,6 +82,8 @@ void Extract() {
       Search::Run(WalkedFolder(SearchWindow()->SearchFolder));
     }
     rb::RuntimeBackgroundTask();
+    // The program is quitting: nothing more is searched, shown or written.
+    if (rb::Quitting()) return;
   }
 
   // The rows the list really holds: a results window closed during the walk
@@ -93,7 +96,9 @@ void Extract() {
     return;
   }
   DuplicateCheck::Run();
+  if (rb::Quitting()) return;
   MissingFiles::Run();
+  if (rb::Quitting()) return;
   ResultsWindow()->Control<rb::Listbox>("SearchList")->SetColumnWidths("25,120,1*");
   SearchProgressWindow()->Close();
   StatisticsWindow()->SetFrame(rb::Window::FrameFloating);

@@ -12,7 +12,8 @@ inline int32_t SearchedFor = 0;
 
 // Runs one search with the search window's inputs and shows its outcome:
 // the results and statistics windows, or "No items found!" and the search
-// window again. A call while a search runs does nothing.
+// window again. A call while a search runs does nothing. Quit at any of
+// its yields ends it there: nothing more is added, written or shown.
 void Extract();
 
 // Whether a search is running (its Extract has not returned yet).

@@ -233,7 +233,20 @@ void Quit(int exitCode) {
   if (s.running && QCoreApplication::instance()) QCoreApplication::exit(s.exitCode);
 }
 
+bool Quitting() { return state().quitRequested; }
+
 int ApplicationExitCode() { return state().exitCode; }
+
+void _UserClosedWindow() {
+  AppState& s = state();
+  Ref<Application> app = s.app;
+  if (!app || s.quitRequested) return;
+  for (const Ref<Window>& w : OpenWindows()) {
+    QWidget* top = w->_TopWidget();
+    if (w->_IsOpen() && top && top->isVisible()) return;
+  }
+  app->Event_LastWindowClosed();
+}
 
 static bool LooksLikeClassName(const std::string& s) {
   if (s.empty()) return false;
@@ -270,7 +283,7 @@ void _UnhandledExceptionLater(const std::string& what) {
 
 int UnhandledExceptionCount() { return state().unhandled; }
 
-bool UserCancelled() { return state().cancelRequested; }
+bool UserCancelled() { return state().cancelRequested || state().quitRequested; }
 
 void ResetUserCancelled() { state().cancelRequested = false; }
 

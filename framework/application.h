@@ -29,6 +29,11 @@ class Application : public Object {
   virtual void Event_Open() {}
   virtual void Event_Close() {}
   virtual void Event_Activate() {}
+  // The user closed a window (its close box, the window manager's close,
+  // or a click the window answered by closing itself) and no window of the
+  // program is shown any more. Not raised by the program's own Close
+  // calls, nor once the program is quitting.
+  virtual void Event_LastWindowClosed() {}
 
  private:
   Ref<rb::MenuBar> menuBar_;
@@ -52,6 +57,11 @@ int _RuntimeRun();
 // Ends the event loop (at once when none runs: the next _RuntimeRun
 // returns immediately).
 void Quit(int exitCode = 0);
+// Whether Quit has been called. Work that yields to the event loop runs
+// nested inside a handler, and the loop can only end once it returns: such
+// work checks this after each yield and, when it answers true, stops at
+// once, adding, writing and showing nothing more.
+bool Quitting();
 // The exit code the run ended with: the one given to Quit, or 1 after an
 // unhandled exception.
 int ApplicationExitCode();
@@ -64,10 +74,11 @@ void _UnhandledException(const char* what);
 int UnhandledExceptionCount();
 
 // Whether the user asked to stop the work under way: Escape or Ctrl+.
-// pressed (in any window) since ResetUserCancelled. Long work that can
-// stop early polls it while it yields to the event loop.
+// pressed (in any window) since ResetUserCancelled, or Quit called (the
+// work would only hold up the end of the program). Long work that can stop
+// early polls it while it yields to the event loop.
 bool UserCancelled();
-// Forgets earlier cancel requests; called when such work begins.
+// Forgets earlier cancel keys (not a Quit); called when such work begins.
 void ResetUserCancelled();
 
 // Lets the event loop run until done() answers true or the time is up;

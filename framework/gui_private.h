@@ -82,6 +82,11 @@ void _PrepareMenusForKey();
 // key as its shortcut; such a key goes to the item, not to the widget.
 bool _MenuTakesKey(const QWidget* widget, const QKeyEvent* e);
 
+// After a window has closed at the user's request: when no window of the
+// program is shown any more and it is not quitting, the application's
+// Event_LastWindowClosed runs.
+void _UserClosedWindow();
+
 void EnsureGuiApplication();
 // A new widget, once the toolkit's application exists.
 template <class W>

@@ -563,8 +563,9 @@ void Window::Close() {
 
 bool Window::_UserClose() {
   Ref<Window> keep(this);
-  if (Event_CancelClose(false)) return !open_;
-  Close();
+  if (!Event_CancelClose(false)) Close();
+  if (open_) return false;
+  _UserClosedWindow();
   return true;
 }
 
@@ -582,7 +583,12 @@ void Window::_Activated() {
 
 void Window::_Paint(Graphics& g) { Event_Paint(g); }
 
-bool Window::_MouseDown(int x, int y) { return Event_MouseDown(x, y); }
+bool Window::_MouseDown(int x, int y) {
+  const bool handled = Event_MouseDown(x, y);
+  // A window that a click closes was closed by the user.
+  if (!open_) _UserClosedWindow();
+  return handled;
+}
 
 bool Window::_DefaultKey(bool cancel) {
   for (const Ref<rb::Control>& c : controls_) {

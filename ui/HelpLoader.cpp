@@ -64,7 +64,8 @@ void ParseRTF(const rb::Ref<rb::FolderItem>& file) {
   LoadingScope loading;
   if (!RtfFont::HasInstalledFontsSource()) RtfFont::SetInstalledFontsSource(InstalledFonts);
   // Escape or Ctrl+. pressed while the document loads ends it early (the
-  // reader polls the framework's cancel request); earlier presses do not.
+  // reader polls the framework's cancel request), and so does Quit; earlier
+  // presses do not.
   rb::ResetUserCancelled();
   rb::Ref<RtfParser> parser = rb::Ref<RtfParser>::New();
   parser->RTFparser();

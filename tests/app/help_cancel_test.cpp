@@ -1,11 +1,13 @@
-// Escape or Ctrl+. while the help document loads ends the load early: the
-// field keeps what was read and the window is placed as after a full load.
+// Escape or Ctrl+. while the help document loads ends the load early, and
+// so does Quit: the field keeps what was read and the window is placed as
+// after a full load.
 #include <cstdint>
 #include <string>
 
 #include "app_gui_fixture.h"
 #include "framework/background_task.h"
 #include "framework/gui_testing.h"
+#include "framework/menu.h"
 #include "framework/window.h"
 #include "rtf/RtfEditField.h"
 #include "support/test_support.h"
@@ -78,6 +80,26 @@ TEST_F(HelpCancelTest, EscapeOrCtrlPeriodDuringTheLoadEndsItEarly) {
   rb::KeyClickForTesting(HelpWindow(), "Escape");
   HelpLoader::HelpAction();
   EXPECT_NE(Text().find(last), std::string::npos);
+}
+
+
+TEST_F(HelpCancelTest, QuitDuringTheLoadEndsItAsTheCancelKeysDoAndThenTheProgram) {
+  // The load runs in the program's event loop, as the Help item runs it;
+  // the Quit item is chosen at one of the reader's yields.
+  static rb::Ref<rb::QuitMenuItem> quit;
+  quit = rb::Ref<rb::QuitMenuItem>::New();
+  rb::SetBackgroundClockForTesting(SteppingClock);
+  rb::SetEventProcessorForTesting([] {
+    if (++gYields == kPressAtYield) quit->_Choose();
+  });
+  gYields = 0;
+  EXPECT_EQ(rb::RunProgramLoopForTesting([] { HelpLoader::HelpAction(); }), 0);
+  quit = nullptr;
+  EXPECT_FALSE(HelpLoader::Loading());
+  const std::string text = Text();
+  EXPECT_EQ(text.rfind("Line 0 of a long help document.", 0), 0u);
+  EXPECT_EQ(text.find("Line " + std::to_string(kLines - 1) + " "), std::string::npos);
+  EXPECT_EQ(HelpWindow()->Top(), 72);
 }
 
 }  // namespace

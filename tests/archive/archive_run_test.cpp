@@ -18,12 +18,14 @@
 #include "archive_fixture.h"
 #include "engine/Archive.h"
 #include "engine/Search.h"
+#include "framework/background_task.h"
 #include "framework/controls.h"
 #include "framework/editfield.h"
 #include "framework/folder_item.h"
 #include "framework/listbox.h"
 #include "framework/menu.h"
 #include "framework/window.h"
+#include "support/quit_support.h"
 #include "support/test_support.h"
 #include "ui/ResultsWindow.h"
 #include "ui/SearchProgressWindow.h"
@@ -555,6 +557,95 @@ TEST_F(ArchiveRun, TheListAndItsButtonsTakeNoInputAndNoSecondRunStartsMeanwhile)
   EXPECT_EQ(Boxes()[0].text.Utf8(), "2 files have been copied to Backup");
   EXPECT_EQ(Entries(dest_), (std::set<std::string>{"IMG_1.jpg", "IMG_2.jpg", "Report.txt"}));
   ExpectRunOver();
+}
+
+
+// ---- Quit during a run ----------------------------------------------------------------
+
+struct QuitInRun {
+  int target = 0;      // quit at this yield (from 1)
+  bool byKey = false;  // Ctrl+Q in the active window, else File > Quit
+  std::string dest;
+  int seen = 0;
+  bool quit = false;
+  std::set<std::string> present;  // the destination once Quit was chosen
+  std::string statistics;
+  bool progressShown = false;
+};
+QuitInRun gQuit;
+
+TEST_F(ArchiveRun, QuitAtAnyYieldLeavesTheCompletedCopiesOnlyAndNoReport) {
+  // Three ticked rows among four, one of them large. The run goes in the
+  // program's event loop, as "Archive Files" runs it; Quit is chosen at
+  // the first yield, then at the second, and so on, by Ctrl+Q in the
+  // active window and File > Quit in turn.
+  const std::map<std::string, std::string> bytes = {
+      {"IMG_1.jpg", "first"}, {"IMG_2.jpg", std::string(3 << 20, 'b')}, {"IMG_3.jpg", "not ticked"},
+      {"IMG_4.jpg", "fourth"}};
+  std::vector<std::string> paths;
+  for (const auto& [name, content] : bytes) {
+    paths.push_back(search_ + "/" + name.substr(4, 1) + "/" + name);
+    WriteFile(paths.back(), content);
+  }
+  std::set<std::set<std::string>> presentAtQuit;
+  for (int target = 1;; ++target) {
+    SCOPED_TRACE("Quit at yield " + std::to_string(target));
+    ProgramTest::SetUp();
+    for (const std::string& name : Entries(dest_)) unlink((dest_ + "/" + name).c_str());
+    SearchWindow()->SaveFolder = Ref<rb::FolderItem>::New(dest_);
+    for (const std::string& path : paths) AddRow(path, path.find("IMG_3") == std::string::npos);
+    Statfield()->SetText("the statistics\r\n");
+    SearchWindow()->Hide();  // as a search leaves it
+
+    gQuit = QuitInRun{target, target % 2 == 1, dest_};
+    rb::SetBackgroundClockForTesting([] {
+      static int64_t t = 0;
+      return t += 10'000'000;
+    });
+    rb::SetEventProcessorForTesting([] {
+      if (gQuit.quit || ++gQuit.seen != gQuit.target) return;
+      testsupport::ChooseQuit(gQuit.byKey);
+      gQuit.quit = rb::Quitting();
+      gQuit.present = Entries(gQuit.dest);
+      gQuit.statistics = Statfield()->Text().Utf8();
+      Ref<rb::Window> progress = rb::_GetImplicitWindow("SearchProgressWindow");
+      gQuit.progressShown = progress && progress->Visible();
+    });
+    const int code =
+        testsupport::RunUntilQuit([] { ResultsWindow()->Control<rb::PushButton>("ArchiveBtn")->Push(); });
+    rb::SetEventProcessorForTesting(nullptr);
+    rb::SetBackgroundClockForTesting(nullptr);
+    rb::NoteEventLoopRan();
+    if (gQuit.seen < target) {
+      EXPECT_EQ(code, testsupport::kRunNotQuit);
+      break;
+    }
+    ASSERT_TRUE(gQuit.quit);
+    presentAtQuit.insert(gQuit.present);
+
+    // The program ended with code 0; the destination holds exactly the
+    // copies made before Quit, each whole, and no temporary file or
+    // report; nothing was said or shown.
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(Entries(dest_), gQuit.present);
+    for (const std::string& name : Entries(dest_)) {
+      auto found = bytes.find(name);
+      ASSERT_NE(found, bytes.end()) << name;
+      EXPECT_EQ(ReadFile(dest_ + "/" + name), found->second) << name;
+    }
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Statfield()->Text().Utf8(), gQuit.statistics);
+    Ref<rb::Window> progress = rb::_GetImplicitWindow("SearchProgressWindow");
+    EXPECT_EQ(progress && progress->Visible(), gQuit.progressShown);
+    EXPECT_FALSE(SearchWindow()->Visible());
+    EXPECT_FALSE(Archive::Running());
+  }
+  // Quit came before the first copy, after the first of the three, after
+  // the second, and after the last, before the report.
+  EXPECT_EQ(presentAtQuit, (std::set<std::set<std::string>>{{},
+                                                             {"IMG_4.jpg"},
+                                                             {"IMG_4.jpg", "IMG_2.jpg"},
+                                                             {"IMG_4.jpg", "IMG_2.jpg", "IMG_1.jpg"}}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,10 +46,7 @@ class EngineTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    rb::ResetGuiForTesting();
-    _NewAppInstance();
-    rb::SetScreenSizeForTesting(1024, 768);
-    rb::SetMessageBoxAnswerer([](const rb::MessageBoxRecord&) { return 1; });
+    StartProgram();
     StringExtract::SearchedFor = 0;
     Search::FoundFiles = 0;
     Extension::Filename = rb::String();
@@ -61,6 +59,15 @@ class EngineTest : public ::testing::Test {
     MissingFiles::CompareCount = 0;
     MissingFiles::NotaMatch = 0;
     MissingFiles::RealMisses = 0;
+  }
+
+  // A program as start-up leaves it: no window, the application object
+  // with its menu bar, not quitting. Message boxes are answered with OK.
+  static void StartProgram() {
+    rb::ResetGuiForTesting();
+    _NewAppInstance();
+    rb::SetScreenSizeForTesting(1024, 768);
+    rb::SetMessageBoxAnswerer([](const rb::MessageBoxRecord&) { return 1; });
   }
 
   void TearDown() override {
@@ -101,6 +108,14 @@ class EngineTest : public ::testing::Test {
     rb::Ref<rb::Listbox> list = Rows();
     for (int r = 0; r < list->ListCount(); ++r) paths.push_back(list->Cell(r, 2).PathBytes());
     return paths;
+  }
+
+  // The windows on screen, by class name.
+  static std::set<std::string> ShownWindows() {
+    std::set<std::string> shown;
+    for (const rb::Ref<rb::Window>& w : rb::OpenWindows())
+      if (w->_IsOpen() && w->Visible()) shown.insert(w->_ClassName().Bytes());
+    return shown;
   }
 
   // The search and destination folders and the query, as a person sets them.

@@ -8,6 +8,7 @@
 
 #include "engine_fixture.h"
 #include "platform/catalog.h"
+#include "support/quit_support.h"
 #include "support/test_support.h"
 
 namespace {
@@ -383,6 +384,85 @@ TEST_F(SearchTreeTest, ArchiveFilesIsRefusedUntilTheSearchHasEnded) {
   EXPECT_EQ(rb::ShownMessageBoxes()[0].text.Bytes().rfind(std::to_string(Rows()->ListCount()) +
                                                           " files have been copied to save", 0),
             0u);
+}
+
+// ---- Quit while a search runs ------------------------------------------------------
+
+int ListedRows() {
+  rb::Ref<rb::Listbox> list = Search::OpenResultsList();
+  return list ? list->ListCount() : -1;
+}
+
+std::string StatisticsNow() {
+  rb::Ref<rb::Window> stats = rb::_GetImplicitWindow("StatisticsWindow");
+  return stats ? stats->Control<rb::EditField>("statfield")->Text().Bytes() : "(no window)";
+}
+
+struct QuitAtYield {
+  int target = 0;          // quit at this yield (from 1)
+  bool byKey = false;      // Ctrl+Q in the progress window, else File > Quit
+  int seen = 0;
+  bool quit = false;
+  Pass pass = Pass::Walk;
+  // What the program showed and held once Quit had been chosen.
+  int rows = 0;
+  std::string statistics;
+  std::set<std::string> shown;
+  int yieldsAfter = 0;
+};
+QuitAtYield gQuit;
+
+TEST_F(SearchTreeTest, QuitAtAnyYieldEndsTheSearchThereAndTheProgram) {
+  // The search runs in the program's event loop, as a press of Search runs
+  // it. Quit is chosen at the first yield, then at the second, and so on,
+  // until a search runs out of yields first: in turn by Ctrl+Q in the
+  // progress window, alone on screen with the results window hidden by an
+  // earlier search, and by File > Quit in the first search of a run, which
+  // builds the results window.
+  std::set<Pass> quitIn;
+  for (int target = 1;; ++target) {
+    SCOPED_TRACE("Quit at yield " + std::to_string(target));
+    StartProgram();
+    DuplicateCheck::SearchDupeName = rb::String();
+    const bool byKey = target % 2 == 1;
+    if (byKey) ResultsWindow()->Hide();
+    gQuit = QuitAtYield{target, byKey};
+    rb::SetBackgroundClockForTesting(SteppingClock);
+    rb::SetEventProcessorForTesting([] {
+      if (gQuit.quit) ++gQuit.yieldsAfter;
+      if (++gQuit.seen != gQuit.target) return;
+      gQuit.pass = PassNow();
+      const std::string where = testsupport::ChooseQuit(gQuit.byKey);
+      if (gQuit.byKey) EXPECT_EQ(where, "SearchProgressWindow");
+      gQuit.quit = rb::Quitting();
+      gQuit.rows = ListedRows();
+      gQuit.statistics = StatisticsNow();
+      gQuit.shown = EngineTest::ShownWindows();
+    });
+    Inputs(root_, dir_ / "save", "0001,0002,0009");
+    const int code = testsupport::RunUntilQuit(StartSearch);
+    rb::SetEventProcessorForTesting(nullptr);
+    rb::SetBackgroundClockForTesting(nullptr);
+    if (gQuit.seen < target) {
+      EXPECT_EQ(code, testsupport::kRunNotQuit);
+      break;
+    }
+    ASSERT_TRUE(gQuit.quit);
+    quitIn.insert(gQuit.pass);
+
+    // The run ended with code 0 at once: after Quit the search yielded no
+    // more than once per folder level it was in (the walk goes 4 deep), and
+    // it added, removed, wrote and showed nothing.
+    EXPECT_EQ(code, 0);
+    EXPECT_FALSE(StringExtract::Running());
+    EXPECT_LE(gQuit.yieldsAfter, 4);
+    EXPECT_EQ(ListedRows(), gQuit.rows);
+    EXPECT_EQ(StatisticsNow(), gQuit.statistics);
+    EXPECT_EQ(ShownWindows(), gQuit.shown);
+    EXPECT_TRUE(gQuit.shown.count("SearchProgressWindow"));
+    EXPECT_TRUE(rb::ShownMessageBoxes().empty());
+  }
+  EXPECT_EQ(quitIn, (std::set<Pass>{Pass::Walk, Pass::Duplicates, Pass::MissingNames}));
 }
 
 // ---- Links, depth and short names ---------------------------------------------
