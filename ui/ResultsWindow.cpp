@@ -188,8 +188,8 @@ void ResultsWindowClass::Event_Close() {}
 
 void ResultsWindowClass::Event_Activate() {
   ResultsWindow()->ViewStatisticsWindow()->Enable();
-  ResultsWindow()->ViewStatisticsWindow()->SetText(StatisticsWindow()->Visible() ? "Hide Statistics"
-                                                                                  : "Show Statistics");
+  ResultsWindow()->ViewStatisticsWindow()->SetText(StatisticsWindowShown() ? "Hide Statistics"
+                                                                            : "Show Statistics");
 }
 
 bool ResultsWindowClass::_Help_Action() { return HelpLoader::HelpAction(); }
@@ -202,7 +202,7 @@ bool ResultsWindowClass::_EditAbout_Action() {
 }
 
 bool ResultsWindowClass::_ViewStatisticsWindow_Action() {
-  if (StatisticsWindow()->Visible()) {
+  if (StatisticsWindowShown()) {
     StatisticsWindow()->Hide();
     ResultsWindow()->ViewStatisticsWindow()->SetText("Show Statistics");
   } else {

@@ -12,6 +12,11 @@ rb::Ref<StatisticsWindowClass> StatisticsWindow() {
   return rb::ImplicitWindow<StatisticsWindowClass>("StatisticsWindow");
 }
 
+bool StatisticsWindowShown() {
+  rb::Ref<rb::Window> w = rb::_GetImplicitWindow("StatisticsWindow");
+  return w && w->Visible();
+}
+
 void StatisticsWindowClass::Layout() {
   SetMenuBar(MenuBar2());
   layout::ApplyEveryWindowDefaults(*this);

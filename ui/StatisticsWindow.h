@@ -29,3 +29,6 @@ class StatisticsWindowClass : public rb::Window,
 
 // The statistics window, created (and shown) on first use.
 rb::Ref<StatisticsWindowClass> StatisticsWindow();
+// Whether the statistics window is open and shown. Asking builds no window:
+// a closed one stays closed.
+bool StatisticsWindowShown();

@@ -597,7 +597,10 @@ TEST_F(ArchiveRun, QuitAtAnyYieldLeavesTheCompletedCopiesOnlyAndNoReport) {
     Statfield()->SetText("the statistics\r\n");
     SearchWindow()->Hide();  // as a search leaves it
 
-    gQuit = QuitInRun{target, target % 2 == 1, dest_};
+    gQuit = QuitInRun();
+    gQuit.target = target;
+    gQuit.byKey = target % 2 == 1;
+    gQuit.dest = dest_;
     rb::SetBackgroundClockForTesting([] {
       static int64_t t = 0;
       return t += 10'000'000;

@@ -426,14 +426,18 @@ TEST_F(SearchTreeTest, QuitAtAnyYieldEndsTheSearchThereAndTheProgram) {
     DuplicateCheck::SearchDupeName = rb::String();
     const bool byKey = target % 2 == 1;
     if (byKey) ResultsWindow()->Hide();
-    gQuit = QuitAtYield{target, byKey};
+    gQuit = QuitAtYield();
+    gQuit.target = target;
+    gQuit.byKey = byKey;
     rb::SetBackgroundClockForTesting(SteppingClock);
     rb::SetEventProcessorForTesting([] {
       if (gQuit.quit) ++gQuit.yieldsAfter;
       if (++gQuit.seen != gQuit.target) return;
       gQuit.pass = PassNow();
       const std::string where = testsupport::ChooseQuit(gQuit.byKey);
-      if (gQuit.byKey) EXPECT_EQ(where, "SearchProgressWindow");
+      if (gQuit.byKey) {
+        EXPECT_EQ(where, "SearchProgressWindow");
+      }
       gQuit.quit = rb::Quitting();
       gQuit.rows = ListedRows();
       gQuit.statistics = StatisticsNow();

@@ -136,6 +136,22 @@ TEST_F(WindowsTest, ViewItemFollowsTheStatisticsWindow) {
   EXPECT_TRUE(rb::_GetImplicitWindow("AboutWindow"));
 }
 
+// A statistics window the user closed stays closed when the results window
+// becomes active again, and the View item brings a new one.
+TEST_F(WindowsTest, ClosedStatisticsStayClosedUntilTheViewItemShowsThem) {
+  rb::Ref<rb::MenuItem> item = ViewStatisticsWindow();
+  rb::Ref<ResultsWindowClass> results = ResultsWindow();
+  StatisticsWindow()->Close();
+  results->Event_Activate();
+  EXPECT_FALSE(rb::_GetImplicitWindow("StatisticsWindow"));
+  EXPECT_EQ(item->Text().Bytes(), "Show Statistics");
+
+  EXPECT_FALSE(results->_HandleMenu("ViewStatisticsWindow"));
+  ASSERT_TRUE(rb::_GetImplicitWindow("StatisticsWindow"));
+  EXPECT_TRUE(StatisticsWindow()->Visible());
+  EXPECT_EQ(item->Text().Bytes(), "Hide Statistics");
+}
+
 TEST_F(WindowsTest, StatisticsWindowLayoutAndPlacement) {
   rb::Ref<StatisticsWindowClass> w = StatisticsWindow();
   EXPECT_EQ(w->Title().Bytes(), "Statistics");
