@@ -16,6 +16,8 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
+#include <deque>
+#include <limits>
 #include <vector>
 
 #include "framework/gui_private.h"
@@ -57,6 +59,10 @@ QString DisplayForm(const String& s) {
 // that takes time that grows with the square of its length.
 constexpr int kPieceChars = 1000;
 constexpr int kLongParagraph = 1000;
+// Characters of the blocks of a cut paragraph given a changed paragraph
+// format at a time, while an edit block lasts. The toolkit lays out the
+// block after the ones changed again too, so a piece takes several blocks.
+constexpr int kRestyleChars = 4000;
 
 // Whether the width that lines wrap at is the one the field keeps: the
 // field is shown, and its vertical scroll bar will not come or go.
@@ -253,6 +259,14 @@ EditField::EditField() : RectControl(NewWidget<FieldWidget>()) {
 struct EditField::EditBlock {
   QTextCursor cursor;
   int pending = 0;  // characters inserted since the last piece was laid out
+  // Blocks of cut paragraphs that still take a paragraph format set at a
+  // later block of theirs: each a selection from the first to the last of
+  // them, oldest first.
+  struct Restyle {
+    QTextCursor blocks;
+    QTextBlockFormat format;
+  };
+  std::deque<Restyle> restyle;
 };
 
 EditField::~EditField() = default;
@@ -269,6 +283,7 @@ void EditField::SetText(const String& s) {
   exact_ = s;
   exactValid_ = true;
   cuts_.clear();
+  if (block_) block_->restyle.clear();
   if (FieldWidget* w = W(this)) {
     ++updating_;
     w->setPlainText(DisplayForm(s));
@@ -500,7 +515,8 @@ void EditField::SetSelText(const String& s) {
 void EditField::BeginEditBlock() {
   FieldWidget* w = W(this);
   if (!w || editBlocks_++ > 0) return;
-  block_ = std::make_unique<EditBlock>(EditBlock{w->textCursor()});
+  block_ = std::make_unique<EditBlock>();
+  block_->cursor = w->textCursor();
   block_->cursor.beginEditBlock();
 }
 
@@ -508,8 +524,10 @@ void EditField::EndEditBlock() {
   FieldWidget* w = W(this);
   if (!w || editBlocks_ == 0 || --editBlocks_ > 0) return;
   QTextCursor c = block_->cursor;
-  block_.reset();
   ++updating_;
+  while (RestylePiece(std::numeric_limits<int>::max())) {
+  }
+  block_.reset();
   c.endEditBlock();
   QTextCharFormat f = c.charFormat();
   // The widget's cursor moved along with insertions at its place; setting it
@@ -520,6 +538,13 @@ void EditField::EndEditBlock() {
   --updating_;
 }
 
+void EditField::LayOutEdits() {
+  // The toolkit lays out at once every block between the first and the last
+  // place changed since the last time: the changes in one call lie close.
+  block_->cursor.endEditBlock();
+  block_->cursor.beginEditBlock();
+}
+
 void EditField::LayOutPiece() {
   FieldWidget* w = W(this);
   if (!w || !block_) return;
@@ -527,8 +552,8 @@ void EditField::LayOutPiece() {
   block_->pending = 0;
   ++updating_;
   const QTextCharFormat format = c.charFormat();
-  c.endEditBlock();  // the toolkit lays out what arrived
-  c.beginEditBlock();
+  LayOutEdits();  // what arrived
+  if (RestylePiece(kRestyleChars)) LayOutEdits();
   QTextBlock paragraph = c.block();
   if (readOnly_ && paragraph.length() > kLongParagraph && WidthSettled(w)) {
     w->document()->documentLayout()->blockBoundingRect(paragraph);  // laid out at the field's width
@@ -547,6 +572,43 @@ void EditField::LayOutPiece() {
     }
   }
   --updating_;
+}
+
+bool EditField::LayOutStep() {
+  if (!W(this) || !block_ || block_->restyle.empty()) return false;
+  ++updating_;
+  LayOutEdits();  // what arrived
+  RestylePiece(kRestyleChars);
+  LayOutEdits();
+  --updating_;
+  return !block_->restyle.empty();
+}
+
+bool EditField::RestylePiece(int chars) {
+  if (!block_ || block_->restyle.empty()) return false;
+  EditBlock::Restyle& next = block_->restyle.front();
+  QTextDocument* doc = next.blocks.document();
+  if (!doc) {
+    block_->restyle.pop_front();
+    return true;
+  }
+  // Whole blocks from the first left, about `chars` characters of them.
+  const QTextBlock first = doc->findBlock(next.blocks.selectionStart());
+  const QTextBlock end = doc->findBlock(next.blocks.selectionEnd()).next();
+  QTextBlock last = first;
+  for (int taken = first.length(); taken < chars && last.next() != end; taken += last.length()) last = last.next();
+  QTextCursor piece(doc);
+  piece.setPosition(first.position());
+  piece.setPosition(last.position(), QTextCursor::KeepAnchor);
+  piece.mergeBlockFormat(next.format);
+  if (last.next() == end) {
+    block_->restyle.pop_front();
+  } else {
+    const int stop = next.blocks.selectionEnd();
+    next.blocks.setPosition(last.next().position());
+    next.blocks.setPosition(stop, QTextCursor::KeepAnchor);
+  }
+  return true;
 }
 
 int EditField::LineCount() const {
@@ -719,11 +781,25 @@ void EditField::SetSelAlignment(int a) {
   auto continues = [this](const QTextBlock& block) {
     return block.isValid() && std::binary_search(cuts_.begin(), cuts_.end(), block.position() - 1);
   };
-  QTextBlock first = w->document()->findBlock(c.selectionStart());
+  const QTextBlock selectedFirst = w->document()->findBlock(c.selectionStart());
+  QTextBlock first = selectedFirst;
   while (continues(first)) first = first.previous();
   QTextBlock last = w->document()->findBlock(c.selectionEnd());
   while (continues(last.next())) last = last.next();
   QTextCursor paragraph(w->document());
+  if (block_ && first != selectedFirst) {
+    // The blocks before the selection's take the format piece by piece, as
+    // the edit block goes on, so that no single layout step redoes a long
+    // paragraph; the same blocks queued before take this format instead.
+    QTextCursor before(w->document());
+    before.setPosition(first.position());
+    before.setPosition(selectedFirst.previous().position(), QTextCursor::KeepAnchor);
+    std::erase_if(block_->restyle, [&before](const EditBlock::Restyle& r) {
+      return r.blocks.selectionStart() >= before.selectionStart() && r.blocks.selectionEnd() <= before.selectionEnd();
+    });
+    block_->restyle.push_back({before, b});
+    first = selectedFirst;
+  }
   paragraph.setPosition(first.position());
   paragraph.setPosition(last.position(), QTextCursor::KeepAnchor);
   paragraph.mergeBlockFormat(b);

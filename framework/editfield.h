@@ -97,6 +97,12 @@ class EditField : public RectControl {
   // field's width stays as it was.
   void BeginEditBlock();
   void EndEditBlock();
+  // While an edit block lasts, a paragraph format set in a paragraph that
+  // was cut reaches the blocks before the selection's piece by piece, with
+  // the pieces laid out; the outermost EndEditBlock gives it to those left.
+  // This lays out one more such piece and answers whether any is left, for
+  // callers that let the event loop run between pieces.
+  bool LayOutStep();
   // Number of lines the text takes at the field's width.
   int LineCount() const;
   // Tests: how many cuts long paragraphs have.
@@ -128,6 +134,10 @@ class EditField : public RectControl {
   // Positions of the breaks that cut long paragraphs, ascending.
   std::vector<int> cuts_;
   void LayOutPiece();
+  void LayOutEdits();
+  // Gives a paragraph format to about `chars` characters of blocks still
+  // waiting for it; false when none wait.
+  bool RestylePiece(int chars);
   friend struct EditFieldCursor;
   bool multiLine_ = false, readOnly_ = false, styled_ = false, password_ = false;
   bool acceptTabs_ = false, border_ = true, scrollV_ = false, scrollH_ = false;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "framework/background_task.h"
 #include "framework/controls.h"
 #include "framework/window.h"
 #include "rtf/RtfEditField.h"
@@ -22,16 +23,16 @@ namespace {
 
 // A window with a field placed as the help window's; read-only as there, or
 // one the user may edit.
-template <bool kReadOnly>
+template <bool kReadOnly, class Field = RtfEditField>
 class FieldHostOf : public rb::Window {
  public:
   void Layout() override {
     _ApplyProperties({{"Title", "Field"}, {"Width", 653}, {"Height", 462}, {"Visible", true}});
   }
   void CreateControls() override {
-    _NewControl<RtfEditField>("Field", {{"Left", 0}, {"Top", 230}, {"Width", 653}, {"Height", 212},
-                                        {"MultiLine", true}, {"Styled", true}, {"ReadOnly", kReadOnly},
-                                        {"ScrollBarVertical", true}});
+    _NewControl<Field>("Field", {{"Left", 0}, {"Top", 230}, {"Width", 653}, {"Height", 212},
+                                 {"MultiLine", true}, {"Styled", true}, {"ReadOnly", kReadOnly},
+                                 {"ScrollBarVertical", true}});
   }
 };
 using FieldHost = FieldHostOf<true>;
@@ -479,6 +480,66 @@ TEST_F(RtfEditFieldTest, LongParagraphsAreCutWhereALineStartsAndShowAsOne) {
   After("abcabc");
   EXPECT_EQ(field->SelAlignment(), 1);
   host->Close();
+}
+
+// Counts the event loop's runs while a delivery ends.
+class EndingField : public RtfEditField {
+ public:
+  bool Postprocess() override {
+    ending = true;
+    const bool done = RtfEditField::Postprocess();
+    ending = false;
+    return done;
+  }
+  static inline bool ending = false;
+  static inline int runsWhileEnding = 0;
+};
+
+TEST_F(RtfEditFieldTest, AlignmentChangedAtTheEndOfALongParagraphReachesAllOfItInStepsTheEventLoopRunsBetween) {
+  // Every yield finds the event loop due.
+  static int64_t now = 0;
+  rb::SetBackgroundClockForTesting([] { return now += 10'000'000; });
+  rb::SetEventProcessorForTesting([] {
+    if (EndingField::ending) ++EndingField::runsWhileEnding;
+  });
+  rb::NoteEventLoopRan();
+  std::string runs;
+  for (int i = 0; i < 6000; ++i) runs += "{\\b a}{\\i b}c ";
+  struct Case {
+    std::string doc;
+    int alignment;  // of the long paragraph once loaded
+  };
+  // Centred as it arrives, left-aligned by the closing brace; left-aligned as
+  // it arrives, right-aligned by a word at its end.
+  const Case cases[] = {{"{\\rtf1\\ansi\\qc " + runs + "}", 1}, {"{\\rtf1\\ansi " + runs + "\\qr\\par}", 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.doc.substr(0, 20));
+    rb::Ref<FieldHostOf<true, EndingField>> host = rb::ImplicitWindow<FieldHostOf<true, EndingField>>("RtfEndingHost");
+    rb::Ref<EndingField> cut = host->Control<EndingField>("Field");
+    rb::Ref<EditableHost> wholeHost = rb::ImplicitWindow<EditableHost>("RtfEditableHost");
+    rb::Ref<RtfEditField> whole = wholeHost->Control<RtfEditField>("Field");
+    EndingField::runsWhileEnding = 0;
+    for (RtfEditField* f : {static_cast<RtfEditField*>(cut.get()), whole.get()}) {
+      rb::Ref<RtfParser> parser = rb::Ref<RtfParser>::New();
+      parser->RTFparser();
+      parser->Parse(rtftest::StreamOf(c.doc), f);
+    }
+    ASSERT_GT(cut->_ParagraphCutsForTesting(), 15);
+    EXPECT_GE(EndingField::runsWhileEnding, 3);
+    // Aligned whole, lines as in the field that was not cut.
+    const int length = rb::Len(cut->Text());
+    for (int at : {0, 1, length / 3, length / 2, length - 2}) {
+      cut->SetSelStart(at);
+      EXPECT_EQ(cut->SelAlignment(), c.alignment) << at;
+    }
+    EXPECT_EQ(cut->Text().Utf8(), whole->Text().Utf8());
+    EXPECT_EQ(cut->LineCount(), whole->LineCount());
+    host->Close();
+    wholeHost->Close();
+  }
+  rb::SetBackgroundClockForTesting(nullptr);
+  rb::SetEventProcessorForTesting(nullptr);
+  rb::NoteEventLoopRan();
 }
 
 TEST_F(RtfEditFieldTest, FieldWithoutAWindowCannotLoad) {
