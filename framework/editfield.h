@@ -119,6 +119,8 @@ class EditField : public RectControl {
   void _LostFocus();
   void _UserEdited();
   bool _Updating() const { return updating_ > 0; }
+  // Document positions of the breaks that cut long paragraphs, ascending.
+  const std::vector<int>& _Cuts() const { return cuts_; }
 
  private:
   void FontChanged() override;
@@ -131,7 +133,6 @@ class EditField : public RectControl {
   // of the field's own; the widget's cursor follows at the end of the block.
   struct EditBlock;
   std::unique_ptr<EditBlock> block_;
-  // Positions of the breaks that cut long paragraphs, ascending.
   std::vector<int> cuts_;
   void LayOutPiece();
   void LayOutEdits();
