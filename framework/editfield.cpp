@@ -347,7 +347,9 @@ class FieldAccessible : public QAccessibleWidget,
   }
   QString text(QAccessible::Text t) const override {
     if (t != QAccessible::Value) return QAccessibleWidget::text(t);
-    const QString plain = Edit()->toPlainText();  // one character for each of the document's
+    // The toolkit's plain text keeps one character for each of the
+    // document's, the cuts where they stand.
+    const QString plain = Edit()->toPlainText();
     const std::vector<int>& cuts = Cuts();
     if (cuts.empty()) return plain;
     QString value;
