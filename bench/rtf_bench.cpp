@@ -3,11 +3,15 @@
 //   mixed      about 1 MB of styled paragraphs, escapes, tables and styles
 //   table      a 3 MB table of 30,000 formatted rows
 //   paragraph  40,000 repeats of {\b a}{\i b}c without a paragraph mark
+//   centred    the same paragraph after \qc, and the document's closing
+//              brace, which brings back the left alignment: the paragraph is
+//              aligned once as it arrives and once more, whole, at its end
+//   right      the same after \qr
 // For each it prints the time until the document is in the field and laid
 // out (best of the rounds), the longest time the event loop went without
 // running meanwhile (the largest over the rounds), and the ratio of the
 // time against unrtf.
-//   rtf_bench [mixed-size-in-bytes] [reader] [once] [mixed|table|paragraph]...
+//   rtf_bench [mixed-size-in-bytes] [reader] [once] [mixed|table|paragraph|centred|right]...
 // "reader" times the reader alone into a target that drops everything,
 // "once" runs one round instead of the best of three (for profiling).
 #include <fcntl.h>
@@ -122,9 +126,10 @@ std::string Table() {
   return d + "}\n";
 }
 
-// One paragraph of 120,000 style runs.
-std::string Paragraph() {
-  std::string d = std::string(kHead) + "\\f0\\fs24 ";
+// One paragraph of 120,000 style runs, aligned by the given word ("" for
+// left).
+std::string Paragraph(const std::string& alignment = "") {
+  std::string d = std::string(kHead) + "\\f0\\fs24" + alignment + " ";
   for (int n = 0; n < 40000; ++n) d += "{\\b a}{\\i b}c";
   return d + "}\n";
 }
@@ -207,16 +212,20 @@ int main(int argc, char** argv) {
     const std::string a = argv[i];
     if (a == "reader") readerOnly = true;
     else if (a == "once") rounds = 1;
-    else if (a == "mixed" || a == "table" || a == "paragraph") only.push_back(a);
+    else if (a == "mixed" || a == "table" || a == "paragraph" || a == "centred" || a == "right") only.push_back(a);
     else size = std::strtoul(a.c_str(), nullptr, 10);
   }
-  if (only.empty()) only = {"mixed", "table", "paragraph"};
+  if (only.empty()) only = {"mixed", "table", "paragraph", "centred", "right"};
 
   rb::EnsureApplicationForTesting();
   std::printf("%-10s %9s %8s %9s %9s %9s %9s %8s %7s\n", "input", "bytes", "text", "reader", "loaded", "field", "unrtf",
               "ratio", "gap ms");
   for (const std::string& name : only) {
-    const std::string doc = name == "mixed" ? Mixed(size) : name == "table" ? Table() : Paragraph();
+    const std::string doc = name == "mixed"     ? Mixed(size)
+                            : name == "table"   ? Table()
+                            : name == "centred" ? Paragraph("\\qc")
+                            : name == "right"   ? Paragraph("\\qr")
+                                                : Paragraph();
     char path[] = "/tmp/rtf_bench_XXXXXX";
     const int fd = mkstemp(path);
     if (fd < 0) return 1;

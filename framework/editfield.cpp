@@ -1,7 +1,10 @@
 #include "framework/editfield.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
+#include <QBuffer>
 #include <QFocusEvent>
 #include <QFontInfo>
 #include <QGlyphRun>
@@ -12,10 +15,14 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocumentFragment>
+#include <QTextDocumentWriter>
 #include <QTextEdit>
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
+#include <deque>
+#include <limits>
 #include <vector>
 
 #include "framework/gui_private.h"
@@ -57,6 +64,10 @@ QString DisplayForm(const String& s) {
 // that takes time that grows with the square of its length.
 constexpr int kPieceChars = 1000;
 constexpr int kLongParagraph = 1000;
+// Characters of the blocks of a cut paragraph given a changed paragraph
+// format at a time, while an edit block lasts. The toolkit lays out the
+// block after the ones changed again too, so a piece takes several blocks.
+constexpr int kRestyleChars = 4000;
 
 // Whether the width that lines wrap at is the one the field keeps: the
 // field is shown, and its vertical scroll bar will not come or go.
@@ -111,6 +122,67 @@ QString PlainTextOf(const QMimeData* data) {
     return QString();
   return data->text();
 }
+
+// Whether a block continues the paragraph before it, cut from it.
+bool ContinuesCut(const std::vector<int>& cuts, const QTextBlock& block) {
+  return block.isValid() && std::binary_search(cuts.begin(), cuts.end(), block.position() - 1);
+}
+
+// The cuts between two document positions, counted from the first.
+std::vector<int> CutsWithin(const std::vector<int>& cuts, int from, int to) {
+  std::vector<int> inside;
+  for (auto it = std::lower_bound(cuts.begin(), cuts.end(), from); it != cuts.end() && *it < to; ++it)
+    inside.push_back(*it - from);
+  return inside;
+}
+
+// What a copy or drag of a field's selection holds: the field's text and,
+// made only when a client asks for them (as the toolkit's own text edit
+// does), the rich forms of the selection, without the cuts.
+class SelectionMimeData : public QMimeData {
+ public:
+  SelectionMimeData(const QString& text, const QTextDocumentFragment& part, std::vector<int> cuts)
+      : part_(part), cuts_(std::move(cuts)) {
+    setText(text);
+  }
+  QStringList formats() const override {
+    if (part_.isEmpty()) return QMimeData::formats();
+    return {QStringLiteral("text/plain"), QStringLiteral("text/html"), QStringLiteral("text/markdown"),
+            QStringLiteral("application/vnd.oasis.opendocument.text")};
+  }
+
+ protected:
+  QVariant retrieveData(const QString& mimeType, QMetaType type) const override {
+    if (!part_.isEmpty()) MakeRichForms();
+    return QMimeData::retrieveData(mimeType, type);
+  }
+
+ private:
+  void MakeRichForms() const {
+    QTextDocumentFragment whole = part_;
+    if (!cuts_.empty()) {
+      // The cut paragraphs joined again.
+      QTextDocument copy;
+      copy.setUndoRedoEnabled(false);
+      QTextCursor at(&copy);
+      at.insertFragment(part_);
+      for (auto it = cuts_.rbegin(); it != cuts_.rend(); ++it) {
+        at.setPosition(*it);
+        at.deleteChar();
+      }
+      whole = QTextDocumentFragment(&copy);
+    }
+    auto* self = const_cast<SelectionMimeData*>(this);
+    self->setData(QStringLiteral("text/html"), whole.toHtml().toUtf8());
+    self->setData(QStringLiteral("text/markdown"), whole.toMarkdown().toUtf8());
+    QBuffer odf;
+    QTextDocumentWriter(&odf, "ODF").write(whole);
+    self->setData(QStringLiteral("application/vnd.oasis.opendocument.text"), odf.data());
+    part_ = QTextDocumentFragment();
+  }
+  mutable QTextDocumentFragment part_;
+  std::vector<int> cuts_;  // positions in part_
+};
 
 String KeyText(QKeyEvent* e) {
   switch (e->key()) {
@@ -211,11 +283,20 @@ class FieldWidget : public OwnedWidget<QTextEdit> {
     PaintShadows(e->rect());
     QTextEdit::paintEvent(e);
   }
-  // What is copied or dragged holds the text without the cuts.
+  // What is copied, dragged or selected holds the field's text, without
+  // the cuts, in every form.
   QMimeData* createMimeDataFromSelection() const override {
-    QMimeData* data = QTextEdit::createMimeDataFromSelection();
-    if (EditField* f = field()) data->setText(ToQ(f->SelText()));
-    return data;
+    const QTextCursor c = textCursor();
+    const std::vector<int>& cuts = Cuts();
+    return new SelectionMimeData(FieldText(this, cuts, c.selectionStart(), c.selectionEnd()), QTextDocumentFragment(c),
+                                 CutsWithin(cuts, c.selectionStart(), c.selectionEnd()));
+  }
+
+ public:
+  const std::vector<int>& Cuts() const {
+    static const std::vector<int> none;
+    const EditField* f = field();
+    return f ? f->_Cuts() : none;
   }
 
  private:
@@ -249,11 +330,364 @@ class FieldWidget : public OwnedWidget<QTextEdit> {
   }
 };
 
+// What assistive technology reads of a field: the toolkit's own text edit
+// interface, told in the field's text, which leaves the cuts out.
+class FieldAccessible : public QAccessibleWidget,
+                        public QAccessibleTextInterface,
+                        public QAccessibleEditableTextInterface {
+ public:
+  explicit FieldAccessible(FieldWidget* w) : QAccessibleWidget(w, QAccessible::EditableText) {}
+
+  static QAccessibleInterface* Factory(const QString&, QObject* object) {
+    auto* w = dynamic_cast<FieldWidget*>(object);
+    return w ? new FieldAccessible(w) : nullptr;
+  }
+
+  void* interface_cast(QAccessible::InterfaceType t) override {
+    if (t == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+    if (t == QAccessible::EditableTextInterface) return static_cast<QAccessibleEditableTextInterface*>(this);
+    return QAccessibleWidget::interface_cast(t);
+  }
+  QAccessible::State state() const override {
+    QAccessible::State st = QAccessibleWidget::state();
+    st.selectableText = true;
+    st.multiLine = true;
+    if (Edit()->isReadOnly())
+      st.readOnly = true;
+    else
+      st.editable = true;
+    return st;
+  }
+  QString text(QAccessible::Text t) const override {
+    if (t != QAccessible::Value) return QAccessibleWidget::text(t);
+    // The toolkit's plain text keeps one character for each of the
+    // document's, the cuts where they stand.
+    const QString plain = Edit()->toPlainText();
+    const std::vector<int>& cuts = Cuts();
+    if (cuts.empty()) return plain;
+    QString value;
+    value.reserve(plain.size());
+    int from = 0;
+    for (int cut : cuts) {
+      value += QStringView(plain).mid(from, cut - from);
+      from = cut + 1;
+    }
+    value += QStringView(plain).mid(from);
+    return value;
+  }
+  void setText(QAccessible::Text t, const QString& text) override {
+    if (t != QAccessible::Value) return QAccessibleWidget::setText(t, text);
+    if (!Edit()->isReadOnly()) Edit()->setText(text);
+  }
+
+  // ---- Text ----
+  QString text(int startOffset, int endOffset) const override {
+    QTextCursor c = Edit()->textCursor();
+    c.setPosition(ToDocument(startOffset));
+    c.setPosition(ToDocument(endOffset), QTextCursor::KeepAnchor);
+    return FieldText(Edit(), Cuts(), c.selectionStart(), c.selectionEnd());
+  }
+  int characterCount() const override { return static_cast<int>(Edit()->document()->characterCount()) - 1 - static_cast<int>(Cuts().size()); }
+  QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* startOffset, int* endOffset) const override {
+    int at = CursorAt(offset);
+    return Piece(Boundaries(at, type), startOffset, endOffset);
+  }
+  QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* startOffset, int* endOffset) const override {
+    int at = CursorAt(offset);
+    at = CursorAt(Boundaries(at, type).first - 1, at);
+    return Piece(Boundaries(at, type), startOffset, endOffset);
+  }
+  QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* startOffset, int* endOffset) const override {
+    int at = CursorAt(offset);
+    at = CursorAt(Boundaries(at, type).second, at);
+    return Piece(Boundaries(at, type), startOffset, endOffset);
+  }
+  QString attributes(int offset, int* startOffset, int* endOffset) const override;
+  QRect characterRect(int offset) const override;
+  int offsetAtPoint(const QPoint& point) const override {
+    QPoint p = Edit()->viewport()->mapFromGlobal(point) + ScrollBarPosition();
+    QTextDocument* doc = Edit()->document();
+    const int at = doc->documentLayout()->hitTest(p, Qt::ExactHit);
+    if (at < 0) return at;
+    // The blank that a line wrapped at lies beyond it, also where a cut follows.
+    const QTextBlock block = doc->findBlock(at);
+    if (at == block.position() + block.length() - 2 && ContinuesCut(Cuts(), block.next()) && doc->characterAt(at).isSpace())
+      return -1;
+    return ToText(at);
+  }
+  void scrollToSubstring(int startIndex, int endIndex) override {
+    QTextEdit* edit = Edit();
+    QTextCursor c = edit->textCursor();
+    c.setPosition(ToDocument(startIndex));
+    QRect r = edit->cursorRect(c);
+    c.setPosition(ToDocument(endIndex));
+    r.setBottomRight(edit->cursorRect(c).bottomRight());
+    r.moveTo(r.x() + edit->horizontalScrollBar()->value(), r.y() + edit->verticalScrollBar()->value());
+    QMetaObject::invokeMethod(edit, "_q_ensureVisible", Q_ARG(QRectF, r));
+  }
+
+  // ---- Selection and insertion point ----
+  void selection(int selectionIndex, int* startOffset, int* endOffset) const override {
+    *startOffset = *endOffset = 0;
+    const QTextCursor c = Edit()->textCursor();
+    if (selectionIndex != 0 || !c.hasSelection()) return;
+    *startOffset = ToText(c.selectionStart());
+    *endOffset = ToText(c.selectionEnd());
+  }
+  int selectionCount() const override { return Edit()->textCursor().hasSelection() ? 1 : 0; }
+  void addSelection(int startOffset, int endOffset) override { setSelection(0, startOffset, endOffset); }
+  void removeSelection(int selectionIndex) override {
+    if (selectionIndex != 0) return;
+    QTextCursor c = Edit()->textCursor();
+    c.clearSelection();
+    Edit()->setTextCursor(c);
+  }
+  void setSelection(int selectionIndex, int startOffset, int endOffset) override {
+    if (selectionIndex != 0) return;
+    Edit()->setTextCursor(Range(startOffset, endOffset));
+  }
+  int cursorPosition() const override { return ToText(Edit()->textCursor().position()); }
+  void setCursorPosition(int position) override {
+    QTextCursor c = Edit()->textCursor();
+    c.setPosition(ToDocument(position));
+    Edit()->setTextCursor(c);
+  }
+
+  // ---- Editing ----
+  void deleteText(int startOffset, int endOffset) override { Range(startOffset, endOffset).removeSelectedText(); }
+  void insertText(int offset, const QString& text) override {
+    QTextCursor c = Edit()->textCursor();
+    c.setPosition(ToDocument(offset));
+    c.insertText(text);
+  }
+  void replaceText(int startOffset, int endOffset, const QString& text) override {
+    QTextCursor c = Range(startOffset, endOffset);
+    c.removeSelectedText();
+    c.insertText(text);
+  }
+
+ private:
+  FieldWidget* Edit() const;
+  const std::vector<int>& Cuts() const;
+  int ToText(int position) const { return TextPosition(Cuts(), position); }
+  // Where the toolkit's cursor goes for a text position: before a cut
+  // (out of range stays out of range).
+  int ToDocument(int text) const { return text < 0 ? text : DocumentPosition(Cuts(), text); }
+  // The document position of the character at a text position: after a cut.
+  int CharacterAt(int text) const {
+    const int at = ToDocument(text);
+    return std::binary_search(Cuts().begin(), Cuts().end(), at) ? at + 1 : at;
+  }
+  QPoint ScrollBarPosition() const {
+    return {Edit()->horizontalScrollBar()->sliderPosition(), Edit()->verticalScrollBar()->sliderPosition()};
+  }
+  // A cursor of the toolkit's set to a text position stays where it was
+  // when the position is out of range; it starts at the insertion point.
+  int CursorAt(int text, int otherwise = -1) const {
+    if (text >= 0 && text <= characterCount()) return text;
+    return otherwise >= 0 ? otherwise : cursorPosition();
+  }
+  QTextCursor Range(int startOffset, int endOffset) const {
+    QTextCursor c = Edit()->textCursor();
+    c.setPosition(ToDocument(startOffset));
+    c.setPosition(ToDocument(endOffset), QTextCursor::KeepAnchor);
+    return c;
+  }
+  QString Piece(std::pair<int, int> range, int* startOffset, int* endOffset) const {
+    *startOffset = range.first;
+    *endOffset = range.second;
+    return text(range.first, range.second);
+  }
+  // The toolkit's boundaries around a text position. Words, sentences and
+  // paragraphs are found in the paragraph's text with the cuts left out.
+  std::pair<int, int> Boundaries(int text, QAccessible::TextBoundaryType type) const;
+};
+
 FieldWidget* W(const EditField* f) { return static_cast<FieldWidget*>(f->_Widget()); }
+
+FieldWidget* FieldAccessible::Edit() const { return static_cast<FieldWidget*>(widget()); }
+const std::vector<int>& FieldAccessible::Cuts() const { return Edit()->Cuts(); }
+
+std::pair<int, int> FieldAccessible::Boundaries(int text, QAccessible::TextBoundaryType type) const {
+  QTextDocument* doc = Edit()->document();
+  const std::vector<int>& cuts = Cuts();
+  QTextCursor c(doc);
+  c.setPosition(CharacterAt(text));
+  if (type == QAccessible::WordBoundary || type == QAccessible::SentenceBoundary ||
+      type == QAccessible::ParagraphBoundary) {
+    QTextBlock first = c.block(), last = c.block();
+    while (ContinuesCut(cuts, first)) first = first.previous();
+    while (ContinuesCut(cuts, last.next())) last = last.next();
+    if (first != last) {
+      const int start = ToText(first.position());
+      QTextDocument paragraph;
+      paragraph.setPlainText(FieldText(Edit(), cuts, first.position(), last.position() + last.length() - 1));
+      QTextCursor in(&paragraph);
+      in.setPosition(text - start);
+      const QPair<int, int> b = QAccessible::qAccessibleTextBoundaryHelper(in, type);
+      return {start + b.first, start + b.second};
+    }
+  }
+  QPair<int, int> b = QAccessible::qAccessibleTextBoundaryHelper(c, type);
+  // A line that a cut follows ends as when it wrapped: before the blank
+  // that it wrapped at.
+  const QTextBlock block = c.block();
+  if (type == QAccessible::LineBoundary && b.second > b.first && b.second == block.position() + block.length() - 1 &&
+      ContinuesCut(cuts, block.next()) && doc->characterAt(b.second - 1).isSpace())
+    --b.second;
+  return {ToText(b.first), ToText(b.second)};
+}
+
+QRect FieldAccessible::characterRect(int offset) const {
+  const int at = CharacterAt(offset);
+  const QTextBlock block = Edit()->document()->findBlock(at);
+  if (!block.isValid()) return QRect();
+  QTextLayout* layout = block.layout();
+  const QPointF layoutPosition = layout->position();
+  const int relative = at - block.position();
+  const QTextLine line = layout->lineForTextPosition(relative);
+  QRect r;
+  if (line.isValid()) {
+    const qreal x = line.cursorToX(relative);
+    // A paragraph's end shows in the format before it.
+    QTextCursor before(Edit()->document());
+    before.setPosition(at);
+    QTextCharFormat format = before.charFormat();
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      const int from = fragment.position() - block.position();
+      if (relative >= from && relative < from + fragment.length()) {
+        format = fragment.charFormat();
+        break;
+      }
+    }
+    const QFontMetrics metrics(format.font());
+    const QString ch = text(offset, offset + 1);
+    if (!ch.isEmpty()) {
+      const int h = metrics.height();
+      r = QRect(layoutPosition.x() + x, layoutPosition.y() + line.y() + line.ascent() + metrics.descent() - h,
+                metrics.horizontalAdvance(ch), h);
+      r.moveTo(Edit()->viewport()->mapToGlobal(r.topLeft()));
+    }
+    r.translate(-ScrollBarPosition());
+  }
+  return r;
+}
+
+QString FieldAccessible::attributes(int offset, int* startOffset, int* endOffset) const {
+  if (offset == -2) offset = cursorPosition();
+  const int count = characterCount();
+  if (offset == -1 || offset == count) offset = count - 1;
+  if (offset < 0 || offset > count) {
+    *startOffset = *endOffset = -1;
+    return QString();
+  }
+  const std::vector<int>& cuts = Cuts();
+  QTextCursor c = Edit()->textCursor();
+  const int at = CharacterAt(offset);
+  c.setPosition(at);
+  const QTextBlock block = c.block();
+  const int blockStart = block.position();
+  const int blockEnd = blockStart + block.length();
+  QTextBlock::iterator it = block.begin();
+  int lastFragmentEnd = blockStart;
+  for (; !it.atEnd(); ++it) {
+    const QTextFragment f = it.fragment();
+    if (f.position() + f.length() > at) break;
+    lastFragmentEnd = f.position() + f.length();
+  }
+  QTextCharFormat charFormat;
+  int from, to;
+  if (!it.atEnd()) {
+    const QTextFragment fragment = it.fragment();
+    charFormat = fragment.charFormat();
+    from = std::max(fragment.position(), blockStart);
+    to = std::min(fragment.position() + fragment.length(), blockEnd);
+  } else {
+    // The paragraph's own format: its first block's.
+    QTextBlock head = block;
+    while (ContinuesCut(cuts, head)) head = head.previous();
+    charFormat = head.charFormat();
+    from = lastFragmentEnd;
+    to = blockEnd;
+  }
+  // A run of one format goes on across the cuts.
+  const int index = it.atEnd() ? -1 : it.fragment().charFormatIndex();
+  for (QTextBlock b = block; index >= 0 && from == b.position() && ContinuesCut(cuts, b);) {
+    b = b.previous();
+    QTextFragment last;
+    for (QTextBlock::iterator i = b.begin(); !i.atEnd(); ++i) last = i.fragment();
+    if (!last.isValid() || last.charFormatIndex() != index || last.position() + last.length() != b.position() + b.length() - 1)
+      break;
+    from = last.position();
+  }
+  for (QTextBlock b = block; index >= 0 && to == b.position() + b.length() - 1 && ContinuesCut(cuts, b.next());) {
+    b = b.next();
+    const QTextBlock::iterator first = b.begin();
+    if (first.atEnd() || first.fragment().charFormatIndex() != index || first.fragment().position() != b.position()) break;
+    to = first.fragment().position() + first.fragment().length();
+  }
+  *startOffset = ToText(from);
+  *endOffset = ToText(to);
+  const QTextBlockFormat blockFormat = c.blockFormat();
+  const QFont font = charFormat.font();
+
+  QString result;
+  auto add = [&result](const char* name, const QString& value) { result += QLatin1String(name) + u':' + value + u';'; };
+  QString family = font.families().value(0, QString());
+  if (!family.isEmpty()) {
+    for (const char* special : {"\\", ":", ",", "=", ";", "\""})
+      family.replace(QLatin1String(special), QLatin1String("\\") + QLatin1String(special));
+    add("font-family", u'"' + family + u'"');
+  }
+  const int size = static_cast<int>(font.pointSize());
+  if (size) add("font-size", QString::fromLatin1("%1pt").arg(size));
+  add("font-weight", font.weight() > QFont::Normal ? "bold" : "normal");
+  const QFont::Style style = font.style();
+  add("font-style", style == QFont::StyleItalic ? "italic" : style == QFont::StyleOblique ? "oblique" : "normal");
+  QTextCharFormat::UnderlineStyle underline = charFormat.underlineStyle();
+  if (underline == QTextCharFormat::NoUnderline && font.underline()) underline = QTextCharFormat::SingleUnderline;
+  QString underlineStyle;
+  switch (underline) {
+    case QTextCharFormat::SingleUnderline: underlineStyle = "solid"; break;
+    case QTextCharFormat::DashUnderline:
+    case QTextCharFormat::DotLine: underlineStyle = "dash"; break;
+    case QTextCharFormat::DashDotLine: underlineStyle = "dot-dash"; break;
+    case QTextCharFormat::DashDotDotLine: underlineStyle = "dot-dot-dash"; break;
+    case QTextCharFormat::WaveUnderline:
+    case QTextCharFormat::SpellCheckUnderline: underlineStyle = "wave"; break;
+    default: break;
+  }
+  if (!underlineStyle.isNull()) {
+    add("text-underline-style", underlineStyle);
+    add("text-underline-type", "single");
+  }
+  if (block.textDirection() == Qt::RightToLeft) add("writing-mode", "rl");
+  const QTextCharFormat::VerticalAlignment vertical = charFormat.verticalAlignment();
+  add("text-position", vertical == QTextCharFormat::AlignSubScript     ? "sub"
+                                 : vertical == QTextCharFormat::AlignSuperScript ? "super"
+                                                                                 : "baseline");
+  auto rgb = [](const QColor& c) { return QString::fromLatin1("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue()); };
+  if (charFormat.background().style() == Qt::SolidPattern) add("background-color", rgb(charFormat.background().color()));
+  if (charFormat.foreground().style() == Qt::SolidPattern) add("color", rgb(charFormat.foreground().color()));
+  switch (blockFormat.alignment() & (Qt::AlignLeft | Qt::AlignRight | Qt::AlignHCenter | Qt::AlignJustify)) {
+    case Qt::AlignLeft:
+    case Qt::AlignJustify: add("text-align", "left"); break;
+    case Qt::AlignRight: add("text-align", "right"); break;
+    case Qt::AlignHCenter: add("text-align", "center"); break;
+    default: break;
+  }
+  return result;
+}
 
 }  // namespace
 
 EditField::EditField() : RectControl(NewWidget<FieldWidget>()) {
+  static const bool accessible = [] {
+    QAccessible::installFactory(&FieldAccessible::Factory);
+    return true;
+  }();
+  (void)accessible;
   FieldWidget* w = W(this);
   w->setAcceptRichText(false);
   w->setTabChangesFocus(true);
@@ -266,6 +700,14 @@ EditField::EditField() : RectControl(NewWidget<FieldWidget>()) {
 struct EditField::EditBlock {
   QTextCursor cursor;
   int pending = 0;  // characters inserted since the last piece was laid out
+  // Blocks of cut paragraphs that still take a paragraph format set at a
+  // later block of theirs: each a selection from the first to the last of
+  // them, oldest first.
+  struct Restyle {
+    QTextCursor blocks;
+    QTextBlockFormat format;
+  };
+  std::deque<Restyle> restyle;
 };
 
 EditField::~EditField() = default;
@@ -282,6 +724,7 @@ void EditField::SetText(const String& s) {
   exact_ = s;
   exactValid_ = true;
   cuts_.clear();
+  if (block_) block_->restyle.clear();
   if (FieldWidget* w = W(this)) {
     ++updating_;
     w->setPlainText(DisplayForm(s));
@@ -513,7 +956,8 @@ void EditField::SetSelText(const String& s) {
 void EditField::BeginEditBlock() {
   FieldWidget* w = W(this);
   if (!w || editBlocks_++ > 0) return;
-  block_ = std::make_unique<EditBlock>(EditBlock{w->textCursor()});
+  block_ = std::make_unique<EditBlock>();
+  block_->cursor = w->textCursor();
   block_->cursor.beginEditBlock();
 }
 
@@ -521,8 +965,10 @@ void EditField::EndEditBlock() {
   FieldWidget* w = W(this);
   if (!w || editBlocks_ == 0 || --editBlocks_ > 0) return;
   QTextCursor c = block_->cursor;
-  block_.reset();
   ++updating_;
+  while (RestylePiece(std::numeric_limits<int>::max())) {
+  }
+  block_.reset();
   c.endEditBlock();
   QTextCharFormat f = c.charFormat();
   // The widget's cursor moved along with insertions at its place; setting it
@@ -533,6 +979,13 @@ void EditField::EndEditBlock() {
   --updating_;
 }
 
+void EditField::LayOutEdits() {
+  // The toolkit lays out at once every block between the first and the last
+  // place changed since the last time: the changes in one call lie close.
+  block_->cursor.endEditBlock();
+  block_->cursor.beginEditBlock();
+}
+
 void EditField::LayOutPiece() {
   FieldWidget* w = W(this);
   if (!w || !block_) return;
@@ -540,8 +993,8 @@ void EditField::LayOutPiece() {
   block_->pending = 0;
   ++updating_;
   const QTextCharFormat format = c.charFormat();
-  c.endEditBlock();  // the toolkit lays out what arrived
-  c.beginEditBlock();
+  LayOutEdits();  // what arrived
+  if (RestylePiece(kRestyleChars)) LayOutEdits();
   QTextBlock paragraph = c.block();
   if (readOnly_ && paragraph.length() > kLongParagraph && WidthSettled(w)) {
     w->document()->documentLayout()->blockBoundingRect(paragraph);  // laid out at the field's width
@@ -560,6 +1013,43 @@ void EditField::LayOutPiece() {
     }
   }
   --updating_;
+}
+
+bool EditField::LayOutStep() {
+  if (!W(this) || !block_ || block_->restyle.empty()) return false;
+  ++updating_;
+  LayOutEdits();  // what arrived
+  RestylePiece(kRestyleChars);
+  LayOutEdits();
+  --updating_;
+  return !block_->restyle.empty();
+}
+
+bool EditField::RestylePiece(int chars) {
+  if (!block_ || block_->restyle.empty()) return false;
+  EditBlock::Restyle& next = block_->restyle.front();
+  QTextDocument* doc = next.blocks.document();
+  if (!doc) {
+    block_->restyle.pop_front();
+    return true;
+  }
+  // Whole blocks from the first left, about `chars` characters of them.
+  const QTextBlock first = doc->findBlock(next.blocks.selectionStart());
+  const QTextBlock end = doc->findBlock(next.blocks.selectionEnd()).next();
+  QTextBlock last = first;
+  for (int taken = first.length(); taken < chars && last.next() != end; taken += last.length()) last = last.next();
+  QTextCursor piece(doc);
+  piece.setPosition(first.position());
+  piece.setPosition(last.position(), QTextCursor::KeepAnchor);
+  piece.mergeBlockFormat(next.format);
+  if (last.next() == end) {
+    block_->restyle.pop_front();
+  } else {
+    const int stop = next.blocks.selectionEnd();
+    next.blocks.setPosition(last.next().position());
+    next.blocks.setPosition(stop, QTextCursor::KeepAnchor);
+  }
+  return true;
 }
 
 int EditField::LineCount() const {
@@ -729,14 +1219,26 @@ void EditField::SetSelAlignment(int a) {
   QTextCursor c = EditFieldCursor::Get(this);
   QTextCharFormat keep = EditFieldCursor::Format(this);
   // A paragraph that was cut is aligned whole.
-  auto continues = [this](const QTextBlock& block) {
-    return block.isValid() && std::binary_search(cuts_.begin(), cuts_.end(), block.position() - 1);
-  };
-  QTextBlock first = w->document()->findBlock(c.selectionStart());
+  auto continues = [this](const QTextBlock& block) { return ContinuesCut(cuts_, block); };
+  const QTextBlock selectedFirst = w->document()->findBlock(c.selectionStart());
+  QTextBlock first = selectedFirst;
   while (continues(first)) first = first.previous();
   QTextBlock last = w->document()->findBlock(c.selectionEnd());
   while (continues(last.next())) last = last.next();
   QTextCursor paragraph(w->document());
+  if (block_ && first != selectedFirst) {
+    // The blocks before the selection's take the format piece by piece, as
+    // the edit block goes on, so that no single layout step redoes a long
+    // paragraph; the same blocks queued before take this format instead.
+    QTextCursor before(w->document());
+    before.setPosition(first.position());
+    before.setPosition(selectedFirst.previous().position(), QTextCursor::KeepAnchor);
+    std::erase_if(block_->restyle, [&before](const EditBlock::Restyle& r) {
+      return r.blocks.selectionStart() >= before.selectionStart() && r.blocks.selectionEnd() <= before.selectionEnd();
+    });
+    block_->restyle.push_back({before, b});
+    first = selectedFirst;
+  }
   paragraph.setPosition(first.position());
   paragraph.setPosition(last.position(), QTextCursor::KeepAnchor);
   paragraph.mergeBlockFormat(b);

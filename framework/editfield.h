@@ -97,6 +97,12 @@ class EditField : public RectControl {
   // field's width stays as it was.
   void BeginEditBlock();
   void EndEditBlock();
+  // While an edit block lasts, a paragraph format set in a paragraph that
+  // was cut reaches the blocks before the selection's piece by piece, with
+  // the pieces laid out; the outermost EndEditBlock gives it to those left.
+  // This lays out one more such piece and answers whether any is left, for
+  // callers that let the event loop run between pieces.
+  bool LayOutStep();
   // Number of lines the text takes at the field's width.
   int LineCount() const;
   // Tests: how many cuts long paragraphs have.
@@ -113,6 +119,8 @@ class EditField : public RectControl {
   void _LostFocus();
   void _UserEdited();
   bool _Updating() const { return updating_ > 0; }
+  // Document positions of the breaks that cut long paragraphs, ascending.
+  const std::vector<int>& _Cuts() const { return cuts_; }
 
  private:
   void FontChanged() override;
@@ -125,9 +133,12 @@ class EditField : public RectControl {
   // of the field's own; the widget's cursor follows at the end of the block.
   struct EditBlock;
   std::unique_ptr<EditBlock> block_;
-  // Positions of the breaks that cut long paragraphs, ascending.
   std::vector<int> cuts_;
   void LayOutPiece();
+  void LayOutEdits();
+  // Gives a paragraph format to about `chars` characters of blocks still
+  // waiting for it; false when none wait.
+  bool RestylePiece(int chars);
   friend struct EditFieldCursor;
   bool multiLine_ = false, readOnly_ = false, styled_ = false, password_ = false;
   bool acceptTabs_ = false, border_ = true, scrollV_ = false, scrollH_ = false;

@@ -2,25 +2,26 @@
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QImage>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QTimer>
-#include <QWindow>
-#include <QDropEvent>
-#include <QImage>
-#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
 #include <QUrl>
+#include <QWindow>
 #include <memory>
 
 #include "framework/application.h"
@@ -280,6 +281,60 @@ void SetClipboardDataForTesting(OfferedData kind, const String& text) {
   EnsureGuiApplication();
   if (QMimeData* mime = NewOfferedData(kind, text)) QGuiApplication::clipboard()->setMimeData(mime);
   else QGuiApplication::clipboard()->clear();
+}
+
+std::vector<std::pair<std::string, std::string>> ClipboardDataForTesting() {
+  std::vector<std::pair<std::string, std::string>> data;
+  if (const QMimeData* m = QGuiApplication::clipboard()->mimeData())
+    for (const QString& format : m->formats()) data.emplace_back(format.toStdString(), m->data(format).toStdString());
+  return data;
+}
+
+AccessibleTextForTesting AccessibleTextOfForTesting(const Ref<RectControl>& control, const std::vector<int>& offsets) {
+  AccessibleTextForTesting r;
+  QWidget* w = control ? control->_Widget() : nullptr;
+  QAccessibleInterface* i = w ? QAccessible::queryAccessibleInterface(w) : nullptr;
+  QAccessibleTextInterface* t = i ? i->textInterface() : nullptr;
+  if (!t) return r;
+  r.value = FromQ(i->text(QAccessible::Value));
+  r.count = t->characterCount();
+  r.text = FromQ(t->text(0, r.count));
+  r.cursor = t->cursorPosition();
+  t->selection(0, &r.selectionStart, &r.selectionEnd);
+  const QPoint corner = w->mapToGlobal(QPoint(0, 0));
+  for (int offset : offsets) {
+    QString line = QString::number(offset) + u':';
+    for (int kind = 0; kind < 3; ++kind) {
+      for (int b = QAccessible::CharBoundary; b <= QAccessible::LineBoundary; ++b) {
+        const auto type = static_cast<QAccessible::TextBoundaryType>(b);
+        int from = 0, to = 0;
+        const QString piece = kind == 0   ? t->textAtOffset(offset, type, &from, &to)
+                              : kind == 1 ? t->textBeforeOffset(offset, type, &from, &to)
+                                          : t->textAfterOffset(offset, type, &from, &to);
+        line += QString(" [%1 %2 %3]").arg(piece.size() > 24 ? piece.left(12) + "..." + piece.right(12) : piece).arg(from).arg(to);
+      }
+    }
+    int from = 0, to = 0;
+    const QString attributes = t->attributes(offset, &from, &to);
+    const QRect box = t->characterRect(offset);
+    line += QString(" {%1 %2 %3} (%4,%5 %6x%7) %8")
+                .arg(attributes)
+                .arg(from)
+                .arg(to)
+                .arg(box.x() - corner.x())
+                .arg(box.y() - corner.y())
+                .arg(box.width())
+                .arg(box.height())
+                .arg(box.isValid() ? t->offsetAtPoint(box.center()) : -1);
+    r.answers.push_back(line.toStdString());
+  }
+  return r;
+}
+
+void AccessibleSelectForTesting(const Ref<RectControl>& control, int start, int end) {
+  QWidget* w = control ? control->_Widget() : nullptr;
+  QAccessibleInterface* i = w ? QAccessible::queryAccessibleInterface(w) : nullptr;
+  if (QAccessibleTextInterface* t = i ? i->textInterface() : nullptr) t->setSelection(0, start, end);
 }
 
 }  // namespace rb

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/control.h"
@@ -89,5 +90,25 @@ String ClipboardTextForTesting();
 void SetClipboardTextForTesting(const String& text);
 // Puts data of that kind on the clipboard.
 void SetClipboardDataForTesting(OfferedData kind, const String& text = String());
+// The clipboard's data as another program reads it: each format offered,
+// with its bytes.
+std::vector<std::pair<std::string, std::string>> ClipboardDataForTesting();
+
+// What assistive technology reads of a control through the toolkit's
+// accessibility interface (offsets in UTF-16 units).
+struct AccessibleTextForTesting {
+  String value;  // the control's value
+  String text;   // all of its text, by offsets
+  int count = 0, cursor = 0, selectionStart = 0, selectionEnd = 0;
+  // At each offset asked for, one line: the text at, before and after it
+  // by character, word, sentence, paragraph and line (long ones by their
+  // ends), with their offsets;
+  // the character's attributes and box (from the control's corner); the
+  // offset found at the middle of the box.
+  std::vector<std::string> answers;
+};
+AccessibleTextForTesting AccessibleTextOfForTesting(const Ref<RectControl>& control, const std::vector<int>& offsets);
+// Selects through that interface.
+void AccessibleSelectForTesting(const Ref<RectControl>& control, int start, int end);
 
 }  // namespace rb

@@ -186,6 +186,9 @@ void RtfEditField::Apply(const RtfState& s) {
 bool RtfEditField::Postprocess() {
   WriteBuffer();
   if (batching_) {
+    // A long paragraph whose alignment changed at its end is laid out again
+    // piece by piece, the event loop running in between.
+    while (LayOutStep()) rb::RuntimeBackgroundTask();
     batching_ = false;
     EndEditBlock();
   }

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "framework/background_task.h"
 #include "framework/controls.h"
+#include "framework/gui_testing.h"
 #include "framework/window.h"
 #include "rtf/RtfEditField.h"
 #include "rtf/RtfFont.h"
@@ -22,16 +24,16 @@ namespace {
 
 // A window with a field placed as the help window's; read-only as there, or
 // one the user may edit.
-template <bool kReadOnly>
+template <bool kReadOnly, class Field = RtfEditField>
 class FieldHostOf : public rb::Window {
  public:
   void Layout() override {
     _ApplyProperties({{"Title", "Field"}, {"Width", 653}, {"Height", 462}, {"Visible", true}});
   }
   void CreateControls() override {
-    _NewControl<RtfEditField>("Field", {{"Left", 0}, {"Top", 230}, {"Width", 653}, {"Height", 212},
-                                        {"MultiLine", true}, {"Styled", true}, {"ReadOnly", kReadOnly},
-                                        {"ScrollBarVertical", true}});
+    _NewControl<Field>("Field", {{"Left", 0}, {"Top", 230}, {"Width", 653}, {"Height", 212},
+                                 {"MultiLine", true}, {"Styled", true}, {"ReadOnly", kReadOnly},
+                                 {"ScrollBarVertical", true}});
   }
 };
 using FieldHost = FieldHostOf<true>;
@@ -62,11 +64,18 @@ class RtfEditFieldTest : public ::testing::Test {
     rb::ResetGuiForTesting();
   }
 
-  // Parses a document into the field.
-  void Render(const std::string& rtf) {
+  // Parses a document into the field, or into another.
+  void Render(const std::string& rtf, RtfEditField* into = nullptr) {
     rb::Ref<RtfParser> parser = rb::Ref<RtfParser>::New();
     parser->RTFparser();
-    parser->Parse(rtftest::StreamOf(rtf), field.get());
+    parser->Parse(rtftest::StreamOf(rtf), into ? into : field.get());
+  }
+  // The document where nothing is cut: in the field of a window like the
+  // host's, where the user may edit.
+  rb::Ref<RtfEditField> Uncut(const std::string& rtf) {
+    rb::Ref<RtfEditField> whole = rb::ImplicitWindow<EditableHost>("RtfEditableHost")->Control<RtfEditField>("Field");
+    Render(rtf, whole.get());
+    return whole;
   }
 
   // The insertion point just after the first occurrence of `text` (UTF-8)
@@ -445,12 +454,7 @@ TEST_F(RtfEditFieldTest, LongParagraphsAreCutWhereALineStartsAndShowAsOne) {
   for (int i = 0; i < 700; ++i) doc += "{\\b a}{\\i b}c";
   doc += "\\par end}";
   Render(doc);
-  // The same document where nothing is cut: in a field the user may edit.
-  rb::Ref<EditableHost> host = rb::ImplicitWindow<EditableHost>("RtfEditableHost");
-  rb::Ref<RtfEditField> whole = host->Control<RtfEditField>("Field");
-  rb::Ref<RtfParser> parser = rb::Ref<RtfParser>::New();
-  parser->RTFparser();
-  parser->Parse(rtftest::StreamOf(doc), whole.get());
+  rb::Ref<RtfEditField> whole = Uncut(doc);
 
   EXPECT_GT(field->_ParagraphCutsForTesting(), 5);
   EXPECT_EQ(whole->_ParagraphCutsForTesting(), 0);
@@ -478,7 +482,149 @@ TEST_F(RtfEditFieldTest, LongParagraphsAreCutWhereALineStartsAndShowAsOne) {
   EXPECT_EQ(field->SelAlignment(), 2);
   After("abcabc");
   EXPECT_EQ(field->SelAlignment(), 1);
-  host->Close();
+  whole->Window()->Close();
+}
+
+// Counts the event loop's runs while a delivery ends.
+class EndingField : public RtfEditField {
+ public:
+  bool Postprocess() override {
+    ending = true;
+    const bool done = RtfEditField::Postprocess();
+    ending = false;
+    return done;
+  }
+  static inline bool ending = false;
+  static inline int runsWhileEnding = 0;
+};
+
+TEST_F(RtfEditFieldTest, AlignmentChangedAtTheEndOfALongParagraphReachesAllOfItInStepsTheEventLoopRunsBetween) {
+  // Every yield finds the event loop due.
+  static int64_t now = 0;
+  rb::SetBackgroundClockForTesting([] { return now += 10'000'000; });
+  rb::SetEventProcessorForTesting([] {
+    if (EndingField::ending) ++EndingField::runsWhileEnding;
+  });
+  rb::NoteEventLoopRan();
+  std::string runs;
+  for (int i = 0; i < 6000; ++i) runs += "{\\b a}{\\i b}c ";
+  struct Case {
+    std::string doc;
+    int alignment;  // of the long paragraph once loaded
+  };
+  // Centred as it arrives, left-aligned by the closing brace; left-aligned as
+  // it arrives, right-aligned by a word at its end.
+  const Case cases[] = {{"{\\rtf1\\ansi\\qc " + runs + "}", 1}, {"{\\rtf1\\ansi " + runs + "\\qr\\par}", 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.doc.substr(0, 20));
+    rb::Ref<FieldHostOf<true, EndingField>> host = rb::ImplicitWindow<FieldHostOf<true, EndingField>>("RtfEndingHost");
+    rb::Ref<EndingField> cut = host->Control<EndingField>("Field");
+    EndingField::runsWhileEnding = 0;
+    Render(c.doc, cut.get());
+    const int runs = EndingField::runsWhileEnding;
+    rb::Ref<RtfEditField> whole = Uncut(c.doc);
+    ASSERT_GT(cut->_ParagraphCutsForTesting(), 15);
+    EXPECT_GE(runs, 3);
+    // Aligned whole, lines as in the field that was not cut.
+    const int length = rb::Len(cut->Text());
+    for (int at : {0, 1, length / 3, length / 2, length - 2}) {
+      cut->SetSelStart(at);
+      EXPECT_EQ(cut->SelAlignment(), c.alignment) << at;
+    }
+    EXPECT_EQ(cut->Text().Utf8(), whole->Text().Utf8());
+    EXPECT_EQ(cut->LineCount(), whole->LineCount());
+    host->Close();
+    whole->Window()->Close();
+  }
+  rb::SetBackgroundClockForTesting(nullptr);
+  rb::SetEventProcessorForTesting(nullptr);
+  rb::NoteEventLoopRan();
+}
+
+// What a copy of the whole field holds, every format, as another program
+// reads it.
+std::vector<std::pair<std::string, std::string>> CopyAll(const rb::Ref<RtfEditField>& f) {
+  rb::SetClipboardTextForTesting("");
+  f->SetFocus();
+  f->SelectAll();
+  rb::KeyClickForTesting(f->Window(), "Ctrl+C");
+  return rb::ClipboardDataForTesting();
+}
+
+TEST_F(RtfEditFieldTest, CopiedAndAccessibleTextIsTheDocumentsOwnWithoutTheCuts) {
+  // Long paragraphs of words, of runs with no place to break a line, and
+  // centred.
+  std::string doc = "{\\rtf1\\ansi Short first paragraph.\\par ";
+  for (int i = 0; i < 300; ++i) doc += "Some {\\b bold} words " + std::to_string(i) + " and a sentence here. ";
+  doc += "\\par ";
+  for (int i = 0; i < 700; ++i) doc += "{\\b a}{\\i b}c";
+  doc += "\\par\\qc ";
+  for (int i = 0; i < 500; ++i) doc += "{\\i x}yz";
+  doc += "\\par\\ql Last line.}";
+  Render(doc);
+  rb::Ref<RtfEditField> whole = Uncut(doc);
+  ASSERT_GT(field->_ParagraphCutsForTesting(), 10);
+  ASSERT_EQ(whole->_ParagraphCutsForTesting(), 0);
+  const std::string text = field->Text().Utf8();
+  ASSERT_EQ(text, whole->Text().Utf8());
+  ASSERT_EQ(std::count(text.begin(), text.end(), '\n'), 4);
+
+  // Copied: the text, and every richer form as from the field never cut.
+  const auto copied = CopyAll(field);
+  const auto copiedWhole = CopyAll(whole);
+  ASSERT_EQ(copied.size(), copiedWhole.size());
+  for (size_t i = 0; i < copied.size(); ++i) {
+    SCOPED_TRACE(copied[i].first);
+    EXPECT_EQ(copied[i].first, copiedWhole[i].first);
+    if (copied[i].first == "application/vnd.oasis.opendocument.text") {  // a zip, stamped with the time
+      EXPECT_EQ(copied[i].second.size(), copiedWhole[i].second.size());
+    } else {
+      EXPECT_EQ(copied[i].second, copiedWhole[i].second);
+    }
+    if (copied[i].first == "text/plain") {
+      EXPECT_EQ(copied[i].second, text);
+    }
+    if (copied[i].first == "text/html") {
+      const std::string& html = copied[i].second;
+      size_t paragraphs = 0;
+      for (size_t at = html.find("<p "); at != std::string::npos; at = html.find("<p ", at + 1)) ++paragraphs;
+      EXPECT_EQ(paragraphs, 5u);
+    }
+  }
+  std::vector<std::string> formats;
+  for (const auto& [format, bytes] : copied) formats.push_back(format);
+  EXPECT_EQ(formats, (std::vector<std::string>{"text/plain", "text/html", "text/markdown",
+                                               "application/vnd.oasis.opendocument.text"}));
+
+  // Read by assistive technology: the text, and at the offsets around every
+  // cut and some more, the same answers as from the field never cut.
+  std::vector<int> offsets = {-1, 0, 5, 30, static_cast<int>(text.size()) - 3, static_cast<int>(text.size())};
+  const std::vector<int>& cuts = field->_Cuts();
+  for (size_t k = 0; k < cuts.size(); ++k)
+    for (int d = -2; d <= 2; ++d) offsets.push_back(cuts[k] - static_cast<int>(k) + d);
+  const rb::AccessibleTextForTesting read = rb::AccessibleTextOfForTesting(field, offsets);
+  const rb::AccessibleTextForTesting readWhole = rb::AccessibleTextOfForTesting(whole, offsets);
+  EXPECT_EQ(read.text.Utf8(), text);
+  EXPECT_EQ(read.value.Utf8(), text);
+  EXPECT_EQ(read.count, static_cast<int>(text.size()));
+  ASSERT_EQ(read.answers.size(), readWhole.answers.size());
+  for (size_t i = 0; i < read.answers.size(); ++i) EXPECT_EQ(read.answers[i], readWhole.answers[i]);
+
+  // The selection and the insertion point, both ways.
+  for (const rb::Ref<RtfEditField>& f : {field, whole}) {
+    f->SetSelStart(cuts[3] - 3 - 10);
+    f->SetSelLength(25);
+  }
+  const rb::AccessibleTextForTesting selected = rb::AccessibleTextOfForTesting(field, {});
+  EXPECT_EQ(selected.selectionStart, field->SelStart());
+  EXPECT_EQ(selected.selectionEnd, field->SelStart() + 25);
+  EXPECT_EQ(selected.cursor, selected.selectionEnd);
+  EXPECT_EQ(selected.selectionEnd, rb::AccessibleTextOfForTesting(whole, {}).selectionEnd);
+  rb::AccessibleSelectForTesting(field, cuts[5] - 5 - 7, cuts[6] - 6 + 3);
+  EXPECT_EQ(field->SelStart(), cuts[5] - 5 - 7);
+  EXPECT_EQ(field->SelLength(), cuts[6] - 6 + 3 - (cuts[5] - 5 - 7));
+  EXPECT_EQ(field->SelText().Utf8(), text.substr(static_cast<size_t>(field->SelStart()), static_cast<size_t>(field->SelLength())));
+  whole->Window()->Close();
 }
 
 TEST_F(RtfEditFieldTest, FieldWithoutAWindowCannotLoad) {
