@@ -95,10 +95,14 @@ geometry() {
 }
 # click_in WINDOW X Y [BUTTON [COUNT]]: a click at X, Y of the window, by
 # screen position (xdotool's --window placement was seen to land at X, Y of
-# the screen under load).
+# the screen under load). A synced move to where the pointer already is
+# would wait for a motion that never comes.
 click_in() {
   geometry "$1"
-  xdotool mousemove --sync $(( gx + $2 )) $(( gy + $3 )) click --repeat "${5:-1}" --delay 80 "${4:-1}"
+  local x=$(( gx + $2 )) y=$(( gy + $3 )) X Y
+  eval "$(xdotool getmouselocation --shell | grep -E '^[XY]=')"
+  [ "$X" -eq "$x" ] && [ "$Y" -eq "$y" ] || xdotool mousemove --sync "$x" "$y"
+  xdotool click --repeat "${5:-1}" --delay 80 "${4:-1}"
 }
 # click_content WINDOW CONTENT_HEIGHT X Y [BUTTON [COUNT]]: the same at X, Y
 # of the window's content, which sits below its menu bar.
@@ -444,10 +448,15 @@ scenario_help_copy() {
   start_search_window "$copy/Skerrow"
   xdotool key ctrl+question
   wait_for 10 "help window after Ctrl+?" active_is "$HELP"
-  click_in "$(shown_window "$HELP")" 300 300
-  xdotool key ctrl+a ctrl+c
-  copied() { [ "$(clipboard | wc -c)" -ge ${#expected} ]; }
-  wait_for 10 "the help text on the clipboard" copied
+  # Again until the whole document has loaded (the window is placed at the
+  # end of the load).
+  copied() {
+    click_in "$(shown_window "$HELP")" 300 300
+    xdotool key ctrl+a ctrl+c
+    sleep 0.2
+    [ "$(clipboard | wc -c)" -ge ${#expected} ]
+  }
+  wait_for 20 "the help text on the clipboard" copied
   local got
   got=$(clipboard)
   [ "$got" = "$expected" ] ||
@@ -463,8 +472,13 @@ for s in "${scenarios[@]}"; do
   declare -F "scenario_$s" >/dev/null || fail "no scenario $s (there are: ${ALL[*]})"
 done
 start_desktop "$wm"
+# Each scenario in a subshell of its own: a failure ends that scenario and
+# its program, and the next one goes on.
+failed=()
 for s in "${scenarios[@]}"; do
   log "scenario $s"
-  "scenario_$s"
+  ( trap stop_app EXIT; "scenario_$s" ) || failed+=("$s")
 done
+echo "$(( ${#scenarios[@]} - ${#failed[@]} )) passed, ${#failed[@]} failed"
+[ ${#failed[@]} -eq 0 ] || { echo "FAIL ($wm): ${failed[*]}"; exit 1; }
 log "all passed"
