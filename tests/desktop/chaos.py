@@ -475,8 +475,11 @@ class Chaos:
         rng, desk = self.rng, self.desk
         active = desk.active_window()
         front = [w for w in shown if w[0].id == active]
-        if front and front[0][1] in (SEARCH_DIALOG, COPY_DIALOG):
-            return self.act_in_dialog(front[0])
+        # While a folder dialog is up nothing else takes input, and nothing
+        # but keys goes to the dialog (a click could make a folder).
+        dialogs = [w for w in shown if w[1] in (SEARCH_DIALOG, COPY_DIALOG)]
+        if dialogs:
+            return self.act_in_dialog(([w for w in dialogs if w in front] or dialogs)[0])
         win = front[0] if front and rng.random() < 0.5 else rng.choice(shown)
         kind = rng.choices(["click", "double", "middle", "drag", "key", "type", "flow"],
                            [25, 8, 2, 6, 30, 8, 10])[0]

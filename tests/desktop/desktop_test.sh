@@ -415,7 +415,7 @@ scenario_floating_focus() {
   local results statistics preview
   results=$(shown_window "$RESULTS")
   statistics=$(shown_window "$STATISTICS")
-  # The first row (rows are sorted by name: p1.jpg).
+  # The first row: p1.jpg, the first name searched for.
   click_content "$results" 412 120 24 1 2
   wait_for 10 "preview of p1.jpg" is_shown "p1.jpg"
   preview=$(shown_window "p1.jpg")
