@@ -482,7 +482,7 @@ class Chaos:
             return self.act_in_dialog(([w for w in dialogs if w in front] or dialogs)[0])
         win = front[0] if front and rng.random() < 0.5 else rng.choice(shown)
         kind = rng.choices(["click", "double", "middle", "drag", "key", "type", "flow"],
-                           [25, 8, 2, 6, 30, 8, 10])[0]
+                           [25, 8, 2, 6, 30, 8, 15])[0]
         self.counts[kind] += 1
         if kind == "click":
             x, y = self.point_in(win)
@@ -568,7 +568,7 @@ class Chaos:
         if SEARCH in titles:
             flows += ["folders", "search", "search"]
         if RESULTS in titles:
-            flows += ["archive", "preview", "preview"]
+            flows += ["archive", "archive", "preview", "preview", "preview"]
         flow = rng.choice(flows)
         self.counts["flow " + flow] += 1
         if flow == "help":
