@@ -342,6 +342,8 @@ class Chaos:
         if subprocess.run(prefix + ["ls", locked], stdout=subprocess.DEVNULL,
                           stderr=subprocess.DEVNULL).returncode == 0:
             raise Failure("the program's user can read %s: no unreadable folder to test" % locked)
+        print("chaos: the program runs as %s; it cannot read %s" %
+              ("uid 65534 (setpriv)" if prefix else "uid %d" % os.geteuid(), locked), flush=True)
         program_dir = self.opts.program
         if subprocess.run(prefix + ["test", "-x", os.path.join(program_dir, "Skerrow")]).returncode != 0:
             copy = os.path.join(work, "program")
