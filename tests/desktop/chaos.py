@@ -33,6 +33,7 @@ import time
 from Xlib import X, XK, display, error, protocol
 from Xlib.ext import xtest
 
+sys.dont_write_bytecode = True  # nothing written beside the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from png import write_png  # noqa: E402
 
