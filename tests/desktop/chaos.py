@@ -144,6 +144,20 @@ def compare_listings(before, after):
     return changes
 
 
+def readable_suppressions(options, work):
+    """The leak checker's options with its suppressions file copied to the
+    work folder, where the program's user can read it."""
+    parts = []
+    for part in options.split(":"):
+        if part.startswith("suppressions=") and os.path.isfile(part[len("suppressions="):]):
+            copy = os.path.join(work, "lsan.supp")
+            shutil.copyfile(part[len("suppressions="):], copy)
+            os.chmod(copy, 0o644)
+            part = "suppressions=" + copy
+        parts.append(part)
+    return ":".join(p for p in parts if p)
+
+
 # ---- The desktop ----
 
 class Desktop:
@@ -359,6 +373,7 @@ class Chaos:
         env.setdefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1")
         if self.opts.lsan_suppressions:
             env.setdefault("LSAN_OPTIONS", "suppressions=" + self.opts.lsan_suppressions)
+        env["LSAN_OPTIONS"] = readable_suppressions(env.get("LSAN_OPTIONS", ""), work)
         self.program = Program([os.path.join(program_dir, "Skerrow")], prefix, env,
                                os.path.join(work, "program.log"))
         self.before = listing(self.tree)
