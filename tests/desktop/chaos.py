@@ -343,15 +343,17 @@ class Chaos:
         self.tree = os.path.join(work, "tree")
         self.dest = os.path.join(work, "destination")
         home = os.path.join(work, "user-home")
+        runtime = os.path.join(work, "runtime")
         os.makedirs(self.tree)
         os.makedirs(self.dest)
         os.makedirs(os.path.join(home, "Documents"))
+        os.makedirs(runtime, mode=0o700)
         build_tree(self.tree, "locked")
         prefix = []
         if os.geteuid() == 0:
             # root reads every folder: the program runs as an unprivileged user.
             prefix = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
-            for path in (self.dest, home, os.path.join(home, "Documents")):
+            for path in (self.dest, home, os.path.join(home, "Documents"), runtime):
                 os.chown(path, 65534, 65534)
         locked = os.path.join(self.tree, "locked")
         if subprocess.run(prefix + ["ls", locked], stdout=subprocess.DEVNULL,
@@ -369,6 +371,7 @@ class Chaos:
                     "XDG_CONFIG_HOME"):
             env.pop(var, None)
         env["HOME"] = home
+        env["XDG_RUNTIME_DIR"] = runtime
         env.setdefault("ASAN_OPTIONS", "detect_leaks=1:abort_on_error=1")
         env.setdefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1")
         if self.opts.lsan_suppressions:
