@@ -63,6 +63,11 @@ std::vector<MenuEntryForTesting> MenuEntriesForTesting(const Ref<Window>& window
 // within the time.
 int RunProgramLoopForTesting(const std::function<void()>& action, int timeoutMs = 5000);
 
+// Starts a fresh record of the windows the toolkit puts on screen; the
+// record answers their class names, in the order they were shown.
+void RecordToolkitShowsForTesting();
+std::vector<String> ToolkitShowsForTesting();
+
 // The clipboard's text.
 String ClipboardTextForTesting();
 void SetClipboardTextForTesting(const String& text);

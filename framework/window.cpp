@@ -28,6 +28,10 @@ struct WindowRegistry {
   Window* lastActive = nullptr;
   // Windows in the order they were last active, the most recent last.
   std::vector<Window*> activated;
+  // Windows the program has shown since the event loop last ran, the most
+  // recent last; the toolkit shows them when the loop runs.
+  std::vector<Window*> shown;
+  bool showPosted = false;
 };
 
 WindowRegistry& registry() {
@@ -46,6 +50,7 @@ void Forget(Window* w) {
   WindowRegistry& r = registry();
   if (r.lastActive == w) r.lastActive = nullptr;
   std::erase(r.activated, w);
+  std::erase(r.shown, w);
   auto it = std::find_if(r.open.begin(), r.open.end(), [w](const Ref<Window>& x) { return x.get() == w; });
   if (it != r.open.end()) {
     Ref<Window> keep = *it;  // released after the vector no longer holds it
@@ -64,6 +69,38 @@ void HandActivationBack(Window* from) {
     top->activateWindow();
     return;
   }
+}
+
+}  // namespace
+
+// A window hidden again before the loop runs never reaches the screen (nor
+// the window manager), and of several windows shown by one piece of code
+// the one shown last is active, whatever order they are mapped in.
+void _ShowPendingWindows() {
+  WindowRegistry& r = registry();
+  r.showPosted = false;
+  std::vector<Ref<Window>> pending;
+  for (Window* w : r.shown) pending.emplace_back(w);
+  r.shown.clear();
+  Window* last = nullptr;
+  for (const Ref<Window>& w : pending) {
+    if (!w->_IsOpen() || !w->Visible()) continue;
+    w->_ShowTop();
+    last = w.get();
+  }
+  QWidget* top = last ? last->_TopWidget() : nullptr;
+  if (top && top->isVisible()) top->activateWindow();
+}
+
+namespace {
+
+void NoteShown(Window* w) {
+  WindowRegistry& r = registry();
+  std::erase(r.shown, w);
+  r.shown.push_back(w);
+  if (r.showPosted) return;
+  r.showPosted = true;
+  QTimer::singleShot(0, qApp, [] { GuardedCall(_ShowPendingWindows); });
 }
 
 class ContentWidget : public QWidget {
@@ -500,28 +537,31 @@ void Window::PlaceDefault() {
   SetTop(top_);
 }
 
+// The window is shown from now on as far as the program is concerned; the
+// toolkit shows it when the event loop runs (ShowPendingWindows).
 void Window::Show() {
   if (!open_) return;
   visible_ = true;
   if (constructing_) return;
+  if (!d_->top) return;
+  PlaceDefault();
+  NoteShown(this);
+}
+
+void Window::_ShowTop() {
   TopWidget* t = d_->top;
   if (!t) return;
-  PlaceDefault();
-  d_->ignoreMoves = true;
-  t->show();
-  d_->ignoreMoves = false;
+  if (!t->isVisible()) {
+    d_->ignoreMoves = true;
+    t->show();
+    d_->ignoreMoves = false;
+  }
   if (QGuiApplication::platformName() != QLatin1String("offscreen")) t->raise();
-  // Asked for once the code that showed the window has run: a window that
-  // it hides again at once (made by an accessor only to be hidden) never
-  // asks for activation.
-  QPointer<QWidget> shown(t);
-  QTimer::singleShot(0, t, [shown] {
-    if (shown && shown->isVisible() && !shown->isActiveWindow()) shown->activateWindow();
-  });
 }
 
 void Window::Hide() {
   visible_ = false;
+  std::erase(registry().shown, this);
   HideTop();
 }
 
