@@ -10,7 +10,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+
 #include <algorithm>
+#include <cstdlib>
 
 #include "framework/application.h"
 #include "framework/controls.h"
@@ -69,6 +74,32 @@ void HandActivationBack(Window* from) {
     top->activateWindow();
     return;
   }
+}
+
+// What a floating window is transient for: the program's window group.
+// Under X11 that is the root window of the window's screen, which window
+// managers read as "transient for its group": kept above every window of
+// the program, and with them below other programs' windows. Nil where the
+// platform has no such convention.
+QWindow* GroupWindowFor(QWidget* top) {
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (!x11 || !x11->connection()) return nullptr;
+  static QPointer<QWindow> group;
+  static WId groupRoot = 0;
+  xcb_connection_t* c = x11->connection();
+  xcb_query_tree_reply_t* tree =
+      xcb_query_tree_reply(c, xcb_query_tree(c, static_cast<xcb_window_t>(top->winId())), nullptr);
+  if (!tree) return nullptr;
+  const WId root = tree->root;
+  std::free(tree);
+  if (!group || groupRoot != root) {
+    delete group;
+    group = QWindow::fromWinId(root);
+    if (group) static_cast<QObject*>(group.data())->setParent(qApp);
+    groupRoot = root;
+  }
+  return group;
 }
 
 }  // namespace
@@ -422,7 +453,24 @@ void Window::ApplyFlags() {
   t->setWindowFlags(f);
   t->setWindowModality(m);
   t->setGeometry(g);
-  if (wasVisible) t->show();
+  if (wasVisible) {
+    ApplyGroup();
+    t->show();
+  }
+}
+
+// A floating window stays in front of the program's other windows: the
+// toolkit window is made transient for the program's group before it is
+// mapped (window managers read it then). Other frames keep the toolkit's
+// own choice.
+void Window::ApplyGroup() {
+  TopWidget* t = d_->top;
+  if (!t) return;
+  const bool floating = frame_ == FrameFloating;
+  if (!floating && !t->windowHandle()) return;
+  QWindow* group = floating ? GroupWindowFor(t) : nullptr;
+  QWindow* handle = t->windowHandle();
+  if (handle && handle->transientParent() != group) handle->setTransientParent(group);
 }
 
 void Window::SetFrame(int f) {
@@ -552,6 +600,7 @@ void Window::_ShowTop() {
   TopWidget* t = d_->top;
   if (!t) return;
   if (!t->isVisible()) {
+    ApplyGroup();
     d_->ignoreMoves = true;
     t->show();
     d_->ignoreMoves = false;

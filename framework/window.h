@@ -188,6 +188,7 @@ class Window : public Object {
  private:
   void CreateWidget();
   void ApplyFlags();
+  void ApplyGroup();
   void ApplySize();
   void ApplyBackground();
   void BuildMenuBar();
