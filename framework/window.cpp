@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -37,6 +38,13 @@ struct WindowRegistry {
   // recent last; the toolkit shows them when the loop runs.
   std::vector<Window*> shown;
   bool showPosted = false;
+  // The window shown last, activated once the windows put on screen with
+  // it are mapped (so after any activation the window manager gives a
+  // window it maps), or once mapping has taken too long.
+  Window* toActivate = nullptr;
+  std::vector<Window*> mapping;
+  QElapsedTimer mappingFor;
+  QTimer* mappingCheck = nullptr;
 };
 
 WindowRegistry& registry() {
@@ -56,6 +64,8 @@ void Forget(Window* w) {
   if (r.lastActive == w) r.lastActive = nullptr;
   std::erase(r.activated, w);
   std::erase(r.shown, w);
+  std::erase(r.mapping, w);
+  if (r.toActivate == w) r.toActivate = nullptr;
   auto it = std::find_if(r.open.begin(), r.open.end(), [w](const Ref<Window>& x) { return x.get() == w; });
   if (it != r.open.end()) {
     Ref<Window> keep = *it;  // released after the vector no longer holds it
@@ -102,6 +112,24 @@ QWindow* GroupWindowFor(QWidget* top) {
   return group;
 }
 
+bool Mapped(Window* w) {
+  QWidget* top = w->_TopWidget();
+  if (!w->_IsOpen() || !top || !top->isVisible()) return true;  // nothing to wait for
+  QWindow* handle = top->windowHandle();
+  return handle && handle->isExposed();
+}
+
+void ActivateOnceMapped() {
+  constexpr int kMostWaitMs = 1000;
+  WindowRegistry& r = registry();
+  if (!std::all_of(r.mapping.begin(), r.mapping.end(), Mapped) && r.mappingFor.elapsed() < kMostWaitMs) return;
+  r.mappingCheck->stop();
+  r.mapping.clear();
+  Window* w = std::exchange(r.toActivate, nullptr);
+  QWidget* top = w ? w->_TopWidget() : nullptr;
+  if (top && w->_IsOpen() && w->Visible() && top->isVisible()) top->activateWindow();
+}
+
 }  // namespace
 
 // A window hidden again before the loop runs never reaches the screen (nor
@@ -117,10 +145,20 @@ void _ShowPendingWindows() {
   for (const Ref<Window>& w : pending) {
     if (!w->_IsOpen() || !w->Visible()) continue;
     w->_ShowTop();
+    std::erase(r.mapping, w.get());
+    r.mapping.push_back(w.get());
     last = w.get();
   }
-  QWidget* top = last ? last->_TopWidget() : nullptr;
-  if (top && top->isVisible()) top->activateWindow();
+  if (!last) return;
+  r.toActivate = last;
+  r.mappingFor.start();
+  if (!r.mappingCheck) {
+    r.mappingCheck = new QTimer(qApp);
+    r.mappingCheck->setInterval(10);
+    QObject::connect(r.mappingCheck, &QTimer::timeout, [] { GuardedCall(ActivateOnceMapped); });
+  }
+  r.mappingCheck->start();
+  ActivateOnceMapped();
 }
 
 namespace {
