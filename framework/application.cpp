@@ -241,9 +241,10 @@ void _UserClosedWindow() {
   AppState& s = state();
   Ref<Application> app = s.app;
   if (!app || s.quitRequested) return;
+  // Shown as the program sees it: a window shown since the event loop last
+  // ran counts, though the toolkit has yet to put it on screen.
   for (const Ref<Window>& w : OpenWindows()) {
-    QWidget* top = w->_TopWidget();
-    if (w->_IsOpen() && top && top->isVisible()) return;
+    if (w->_IsOpen() && w->Visible()) return;
   }
   app->Event_LastWindowClosed();
 }

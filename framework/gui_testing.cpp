@@ -197,6 +197,9 @@ void KeyClickIn(QWindow* target, const String& keys) {
 
 void KeyClickForTesting(const Ref<Window>& window, const String& keys) {
   if (!window) throw NilObjectException();
+  // A person presses keys in a window on screen: the loop has run since
+  // the program showed it.
+  _ShowPendingWindows();
   QWidget* top = window->_TopWidget();
   KeyClickIn(top ? top->windowHandle() : nullptr, keys);
 }
@@ -272,6 +275,35 @@ void AnswerToolkitFolderDialogForTesting(std::function<std::string(const Toolkit
   });
   poll->start(10);
 }
+
+namespace {
+class ShowRecorder : public QObject {
+ public:
+  std::vector<String> shown;
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Show) {
+      for (const Ref<Window>& w : OpenWindows()) {
+        if (w->_TopWidget() == o) shown.push_back(w->_ClassName());
+      }
+    }
+    return QObject::eventFilter(o, e);
+  }
+};
+ShowRecorder* gShowRecorder = nullptr;
+}  // namespace
+
+void RecordToolkitShowsForTesting() {
+  EnsureGuiApplication();
+  if (!gShowRecorder) {
+    gShowRecorder = new ShowRecorder;
+    qApp->installEventFilter(gShowRecorder);
+  }
+  gShowRecorder->shown.clear();
+}
+
+std::vector<String> ToolkitShowsForTesting() { return gShowRecorder ? gShowRecorder->shown : std::vector<String>{}; }
 
 String ClipboardTextForTesting() { return FromQ(QGuiApplication::clipboard()->text()); }
 

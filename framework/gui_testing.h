@@ -84,6 +84,10 @@ struct ToolkitFolderDialogForTesting {
 // path that `answer` gives is typed into its name field and its action
 // button pressed; an empty path presses Cancel.
 void AnswerToolkitFolderDialogForTesting(std::function<std::string(const ToolkitFolderDialogForTesting&)> answer);
+// Starts a fresh record of the windows the toolkit puts on screen; the
+// record answers their class names, in the order they were shown.
+void RecordToolkitShowsForTesting();
+std::vector<String> ToolkitShowsForTesting();
 
 // The clipboard's text.
 String ClipboardTextForTesting();

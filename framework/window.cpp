@@ -4,13 +4,19 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+
 #include <algorithm>
+#include <cstdlib>
 
 #include "framework/application.h"
 #include "framework/controls.h"
@@ -28,6 +34,17 @@ struct WindowRegistry {
   Window* lastActive = nullptr;
   // Windows in the order they were last active, the most recent last.
   std::vector<Window*> activated;
+  // Windows the program has shown since the event loop last ran, the most
+  // recent last; the toolkit shows them when the loop runs.
+  std::vector<Window*> shown;
+  bool showPosted = false;
+  // The window shown last, activated once the windows put on screen with
+  // it are mapped (so after any activation the window manager gives a
+  // window it maps), or once mapping has taken too long.
+  Window* toActivate = nullptr;
+  std::vector<Window*> mapping;
+  QElapsedTimer mappingFor;
+  QTimer* mappingCheck = nullptr;
 };
 
 WindowRegistry& registry() {
@@ -46,6 +63,9 @@ void Forget(Window* w) {
   WindowRegistry& r = registry();
   if (r.lastActive == w) r.lastActive = nullptr;
   std::erase(r.activated, w);
+  std::erase(r.shown, w);
+  std::erase(r.mapping, w);
+  if (r.toActivate == w) r.toActivate = nullptr;
   auto it = std::find_if(r.open.begin(), r.open.end(), [w](const Ref<Window>& x) { return x.get() == w; });
   if (it != r.open.end()) {
     Ref<Window> keep = *it;  // released after the vector no longer holds it
@@ -64,6 +84,92 @@ void HandActivationBack(Window* from) {
     top->activateWindow();
     return;
   }
+}
+
+// What a floating window is transient for: the program's window group.
+// Under X11 that is the root window of the window's screen, which window
+// managers read as "transient for its group": kept above every window of
+// the program, and with them below other programs' windows. Nil where the
+// platform has no such convention.
+QWindow* GroupWindowFor(QWidget* top) {
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (!x11 || !x11->connection()) return nullptr;
+  static QPointer<QWindow> group;
+  static WId groupRoot = 0;
+  xcb_connection_t* c = x11->connection();
+  xcb_query_tree_reply_t* tree =
+      xcb_query_tree_reply(c, xcb_query_tree(c, static_cast<xcb_window_t>(top->winId())), nullptr);
+  if (!tree) return nullptr;
+  const WId root = tree->root;
+  std::free(tree);
+  if (!group || groupRoot != root) {
+    delete group;
+    group = QWindow::fromWinId(root);
+    if (group) static_cast<QObject*>(group.data())->setParent(qApp);
+    groupRoot = root;
+  }
+  return group;
+}
+
+bool Mapped(Window* w) {
+  QWidget* top = w->_TopWidget();
+  if (!w->_IsOpen() || !top || !top->isVisible()) return true;  // nothing to wait for
+  QWindow* handle = top->windowHandle();
+  return handle && handle->isExposed();
+}
+
+void ActivateOnceMapped() {
+  constexpr int kMostWaitMs = 1000;
+  WindowRegistry& r = registry();
+  if (!std::all_of(r.mapping.begin(), r.mapping.end(), Mapped) && r.mappingFor.elapsed() < kMostWaitMs) return;
+  r.mappingCheck->stop();
+  r.mapping.clear();
+  Window* w = std::exchange(r.toActivate, nullptr);
+  QWidget* top = w ? w->_TopWidget() : nullptr;
+  if (top && w->_IsOpen() && w->Visible() && top->isVisible()) top->activateWindow();
+}
+
+}  // namespace
+
+// A window hidden again before the loop runs never reaches the screen (nor
+// the window manager), and of several windows shown by one piece of code
+// the one shown last is active, whatever order they are mapped in.
+void _ShowPendingWindows() {
+  WindowRegistry& r = registry();
+  r.showPosted = false;
+  std::vector<Ref<Window>> pending;
+  for (Window* w : r.shown) pending.emplace_back(w);
+  r.shown.clear();
+  Window* last = nullptr;
+  for (const Ref<Window>& w : pending) {
+    if (!w->_IsOpen() || !w->Visible()) continue;
+    w->_ShowTop();
+    std::erase(r.mapping, w.get());
+    r.mapping.push_back(w.get());
+    last = w.get();
+  }
+  if (!last) return;
+  r.toActivate = last;
+  r.mappingFor.start();
+  if (!r.mappingCheck) {
+    r.mappingCheck = new QTimer(qApp);
+    r.mappingCheck->setInterval(10);
+    QObject::connect(r.mappingCheck, &QTimer::timeout, [] { GuardedCall(ActivateOnceMapped); });
+  }
+  r.mappingCheck->start();
+  ActivateOnceMapped();
+}
+
+namespace {
+
+void NoteShown(Window* w) {
+  WindowRegistry& r = registry();
+  std::erase(r.shown, w);
+  r.shown.push_back(w);
+  if (r.showPosted) return;
+  r.showPosted = true;
+  QTimer::singleShot(0, qApp, [] { GuardedCall(_ShowPendingWindows); });
 }
 
 class ContentWidget : public QWidget {
@@ -385,7 +491,24 @@ void Window::ApplyFlags() {
   t->setWindowFlags(f);
   t->setWindowModality(m);
   t->setGeometry(g);
-  if (wasVisible) t->show();
+  if (wasVisible) {
+    ApplyGroup();
+    t->show();
+  }
+}
+
+// A floating window stays in front of the program's other windows: the
+// toolkit window is made transient for the program's group before it is
+// mapped (window managers read it then). Other frames keep the toolkit's
+// own choice.
+void Window::ApplyGroup() {
+  TopWidget* t = d_->top;
+  if (!t) return;
+  const bool floating = frame_ == FrameFloating;
+  if (!floating && !t->windowHandle()) return;
+  QWindow* group = floating ? GroupWindowFor(t) : nullptr;
+  QWindow* handle = t->windowHandle();
+  if (handle && handle->transientParent() != group) handle->setTransientParent(group);
 }
 
 void Window::SetFrame(int f) {
@@ -500,28 +623,32 @@ void Window::PlaceDefault() {
   SetTop(top_);
 }
 
+// The window is shown from now on as far as the program is concerned; the
+// toolkit shows it when the event loop runs (ShowPendingWindows).
 void Window::Show() {
   if (!open_) return;
   visible_ = true;
   if (constructing_) return;
+  if (!d_->top) return;
+  PlaceDefault();
+  NoteShown(this);
+}
+
+void Window::_ShowTop() {
   TopWidget* t = d_->top;
   if (!t) return;
-  PlaceDefault();
-  d_->ignoreMoves = true;
-  t->show();
-  d_->ignoreMoves = false;
+  if (!t->isVisible()) {
+    ApplyGroup();
+    d_->ignoreMoves = true;
+    t->show();
+    d_->ignoreMoves = false;
+  }
   if (QGuiApplication::platformName() != QLatin1String("offscreen")) t->raise();
-  // Asked for once the code that showed the window has run: a window that
-  // it hides again at once (made by an accessor only to be hidden) never
-  // asks for activation.
-  QPointer<QWidget> shown(t);
-  QTimer::singleShot(0, t, [shown] {
-    if (shown && shown->isVisible() && !shown->isActiveWindow()) shown->activateWindow();
-  });
 }
 
 void Window::Hide() {
   visible_ = false;
+  std::erase(registry().shown, this);
   HideTop();
 }
 

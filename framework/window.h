@@ -175,6 +175,8 @@ class Window : public Object {
   void _ContentResized(int w, int h);
   void _Moved();
   void _Activated();
+  // Puts the window on screen and raises it.
+  void _ShowTop();
   void _Paint(Graphics& g);
   bool _MouseDown(int x, int y);
   // A close asked for by the user: CancelClose, then Close. Answers
@@ -186,6 +188,7 @@ class Window : public Object {
  private:
   void CreateWidget();
   void ApplyFlags();
+  void ApplyGroup();
   void ApplySize();
   void ApplyBackground();
   void BuildMenuBar();
@@ -225,6 +228,10 @@ Ref<Window> _GetImplicitWindow(const String& className);
 std::vector<Ref<Window>> OpenWindows();
 // The front window (the active one, else the last activated), or nil.
 Ref<Window> FrontWindow();
+// Puts on screen, in order, the windows shown since the event loop last
+// ran and still shown, and activates the last of them. Runs by itself
+// when the loop runs; a window hidden before then never reaches the screen.
+void _ShowPendingWindows();
 
 // The implicit instance of a window class: the open one, or a new one
 // built by the creation steps. For an accessor in one line:

@@ -377,6 +377,70 @@ TEST_F(WindowTest, HidingOrClosingTheActiveWindowHandsActivationBack) {
   EXPECT_EQ(rb::FrontWindow().get(), first.get());
 }
 
+std::vector<std::string> ToolkitShows() {
+  std::vector<std::string> names;
+  for (const rb::String& s : rb::ToolkitShowsForTesting()) names.push_back(s.Utf8());
+  return names;
+}
+
+TEST_F(WindowTest, AWindowHiddenAgainBeforeTheLoopRunsNeverReachesTheScreen) {
+  rb::RecordToolkitShowsForTesting();
+  auto main = rb::ImplicitWindow<MainWindow>("MainWindow");
+  ASSERT_TRUE(rb::RunEventLoopUntil([&] { return main->activations > 0; }, 2000));
+  rb::RunEventLoopFor(50);
+  // The side window, made by its accessor (which shows it) and hidden in
+  // the same handler, was never put on screen.
+  EXPECT_EQ(ToolkitShows(), std::vector<std::string>{"MainWindow"});
+  auto side = rb::DynamicCast<SideWindow>(rb::_GetImplicitWindow("SideWindow"));
+  ASSERT_TRUE(side);
+
+  rb::RecordToolkitShowsForTesting();
+  side->Show();
+  EXPECT_TRUE(side->Visible());  // shown as far as the program is concerned
+  side->SetLeft(120);
+  side->SetTop(90);
+  side->Hide();
+  rb::RunEventLoopFor(50);
+  EXPECT_TRUE(ToolkitShows().empty());
+
+  // Left shown: on screen once the loop runs, where it was placed first.
+  side->Show();
+  rb::RunEventLoopFor(50);
+  EXPECT_EQ(ToolkitShows(), std::vector<std::string>{"SideWindow"});
+  EXPECT_TRUE(side->Visible());
+  EXPECT_EQ(side->Left(), 120);
+  EXPECT_EQ(side->Top(), 90);
+}
+
+TEST_F(WindowTest, OfWindowsShownTogetherTheOneShownLastIsActivated) {
+  // As a search ends: the results window is shown and active, the hidden
+  // statistics window is shown, then the results window again.
+  auto results = rb::ImplicitWindow<ActiveWindow>("ActiveWindow");
+  ASSERT_TRUE(rb::RunEventLoopUntil([&] { return results->_IsActive(); }, 2000));
+  auto statistics = rb::ImplicitWindow<SideWindow>("SideWindow");
+  statistics->Hide();
+  rb::RunEventLoopFor(50);
+  ASSERT_TRUE(results->_IsActive());
+  statistics->Show();
+  results->Show();
+  rb::RunEventLoopFor(100);
+  EXPECT_TRUE(statistics->Visible());
+  EXPECT_TRUE(results->_IsActive());
+  EXPECT_EQ(rb::FrontWindow().get(), results.get());
+
+  // The last one still shown when the loop runs is the one.
+  results->Hide();
+  statistics->Hide();
+  rb::RunEventLoopFor(50);
+  const int activations = statistics->activations;
+  results->Show();
+  statistics->Show();
+  statistics->Hide();
+  rb::RunEventLoopFor(100);
+  EXPECT_TRUE(results->_IsActive());
+  EXPECT_EQ(statistics->activations, activations);
+}
+
 class GuardedWindow : public rb::Window {
  public:
   bool keepOpen = true;

@@ -66,6 +66,9 @@ class RtfEditFieldTest : public ::testing::Test {
 
   // Parses a document into the field, or into another.
   void Render(const std::string& rtf, RtfEditField* into = nullptr) {
+    // The field's window on screen, as the help window is once the reader
+    // has first yielded.
+    rb::_ShowPendingWindows();
     rb::Ref<RtfParser> parser = rb::Ref<RtfParser>::New();
     parser->RTFparser();
     parser->Parse(rtftest::StreamOf(rtf), into ? into : field.get());
