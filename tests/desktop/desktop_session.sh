@@ -74,6 +74,14 @@ start_desktop() {
         xfwm4 --sm-client-disable >"$work/wm.log" 2>&1 ;;
     *) fail "unknown window manager $wm" ;;
   esac
-  wait_for 20 "window manager" wm_running
+  local deadline=$(( $(now_ms) + 20000 ))
+  until wm_running; do
+    if [ "$(now_ms)" -ge "$deadline" ]; then
+      echo "$wm output:"; sed 's/^/  /' "$work/wm.log"
+      echo "X server output:"; sed 's/^/  /' "$work/xvfb.log"
+      fail "no window manager within 20s"
+    fi
+    sleep 0.05
+  done
   log "$wm running"
 }
