@@ -601,11 +601,8 @@ TEST_F(ArchiveRun, QuitAtAnyYieldLeavesTheCompletedCopiesOnlyAndNoReport) {
     gQuit.target = target;
     gQuit.byKey = target % 2 == 1;
     gQuit.dest = dest_;
-    rb::SetBackgroundClockForTesting([] {
-      static int64_t t = 0;
-      return t += 10'000'000;
-    });
-    rb::SetEventProcessorForTesting([] {
+    const auto archive = [] { ResultsWindow()->Control<rb::PushButton>("ArchiveBtn")->Push(); };
+    const int code = testsupport::RunUntilQuitAtYields(archive, [] {
       if (gQuit.quit || ++gQuit.seen != gQuit.target) return;
       testsupport::ChooseQuit(gQuit.byKey);
       gQuit.quit = rb::Quitting();
@@ -614,11 +611,6 @@ TEST_F(ArchiveRun, QuitAtAnyYieldLeavesTheCompletedCopiesOnlyAndNoReport) {
       Ref<rb::Window> progress = rb::_GetImplicitWindow("SearchProgressWindow");
       gQuit.progressShown = progress && progress->Visible();
     });
-    const int code =
-        testsupport::RunUntilQuit([] { ResultsWindow()->Control<rb::PushButton>("ArchiveBtn")->Push(); });
-    rb::SetEventProcessorForTesting(nullptr);
-    rb::SetBackgroundClockForTesting(nullptr);
-    rb::NoteEventLoopRan();
     if (gQuit.seen < target) {
       EXPECT_EQ(code, testsupport::kRunNotQuit);
       break;

@@ -429,8 +429,8 @@ TEST_F(SearchTreeTest, QuitAtAnyYieldEndsTheSearchThereAndTheProgram) {
     gQuit = QuitAtYield();
     gQuit.target = target;
     gQuit.byKey = byKey;
-    rb::SetBackgroundClockForTesting(SteppingClock);
-    rb::SetEventProcessorForTesting([] {
+    Inputs(root_, dir_ / "save", "0001,0002,0009");
+    const int code = testsupport::RunUntilQuitAtYields(StartSearch, [] {
       if (gQuit.quit) ++gQuit.yieldsAfter;
       if (++gQuit.seen != gQuit.target) return;
       gQuit.pass = PassNow();
@@ -443,10 +443,6 @@ TEST_F(SearchTreeTest, QuitAtAnyYieldEndsTheSearchThereAndTheProgram) {
       gQuit.statistics = StatisticsNow();
       gQuit.shown = EngineTest::ShownWindows();
     });
-    Inputs(root_, dir_ / "save", "0001,0002,0009");
-    const int code = testsupport::RunUntilQuit(StartSearch);
-    rb::SetEventProcessorForTesting(nullptr);
-    rb::SetBackgroundClockForTesting(nullptr);
     if (gQuit.seen < target) {
       EXPECT_EQ(code, testsupport::kRunNotQuit);
       break;

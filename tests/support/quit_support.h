@@ -2,9 +2,13 @@
 // event loop (for the GUI test programs).
 #pragma once
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "framework/application.h"
+#include "framework/background_task.h"
 #include "framework/gui_testing.h"
 #include "framework/menu.h"
 #include "framework/window.h"
@@ -22,6 +26,27 @@ inline int RunUntilQuit(void (*work)()) {
     work();
     if (!rb::Quitting()) rb::Quit(kRunNotQuit);
   });
+}
+
+// The same, with every yield of the work due and running atYield in place
+// of the event loop's pass (where a test chooses Quit and notes what the
+// program holds); the yield goes back to normal afterwards.
+inline int RunUntilQuitAtYields(void (*work)(), void (*atYield)()) {
+  rb::SetBackgroundClockForTesting([] {
+    // 10 ms on at every reading, never back, across runs.
+    static int64_t t = 0;
+    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+    t = std::max(t, now) + 10'000'000;
+    return t;
+  });
+  rb::SetEventProcessorForTesting(atYield);
+  const int code = RunUntilQuit(work);
+  rb::SetEventProcessorForTesting(nullptr);
+  rb::SetBackgroundClockForTesting(nullptr);
+  rb::NoteEventLoopRan();
+  return code;
 }
 
 // Chooses Quit by Ctrl+Q in the active window (answers the window's class
