@@ -48,6 +48,14 @@ require_tools() {
 
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
+# At the end: what the window manager and the X server said, when the
+# window manager is not (or no longer) running.
+show_desktop_logs_if_down() {
+  wm_running && return
+  echo "window manager output:"; sed 's/^/  /' "$work/wm.log" 2>/dev/null
+  echo "X server output:"; sed 's/^/  /' "$work/xvfb.log" 2>/dev/null
+}
+
 # start_desktop WINDOW_MANAGER: Xvfb and then openbox or xfwm4, with a fresh
 # home folder; exports DISPLAY and HOME.
 start_desktop() {
@@ -74,14 +82,7 @@ start_desktop() {
         xfwm4 --sm-client-disable >"$work/wm.log" 2>&1 ;;
     *) fail "unknown window manager $wm" ;;
   esac
-  local deadline=$(( $(now_ms) + 20000 ))
-  until wm_running; do
-    if [ "$(now_ms)" -ge "$deadline" ]; then
-      echo "$wm output:"; sed 's/^/  /' "$work/wm.log"
-      echo "X server output:"; sed 's/^/  /' "$work/xvfb.log"
-      fail "no window manager within 20s"
-    fi
-    sleep 0.05
-  done
+  cleanup_hooks+=(show_desktop_logs_if_down)
+  wait_for 20 "window manager" wm_running
   log "$wm running"
 }
