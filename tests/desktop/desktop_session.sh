@@ -61,7 +61,11 @@ show_desktop_logs_if_down() {
 start_desktop() {
   local wm=$1
   require_tools Xvfb xprop "$wm"
-  in_background Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log"
+  # -noreset: by default the server resets when its last client leaves, and
+  # drops a client connecting meanwhile (the window manager, while xprop
+  # polls for it).
+  in_background Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp \
+    3>"$work/display" 2>"$work/xvfb.log"
   has_display() { [ -s "$work/display" ]; }
   wait_for 20 "X server" has_display
   export DISPLAY=":$(head -n1 "$work/display")"
