@@ -91,6 +91,7 @@ int MsgBox(const String& text, int buttons, const String& title) {
     default: b = QMessageBox::Ok; break;
   }
   box.setStandardButtons(b);
+  ModalDialogScope modal(&box);
   switch (box.exec()) {
     case QMessageBox::Ok: return 1;
     case QMessageBox::Cancel: return 2;
@@ -150,7 +151,11 @@ Ref<FolderItem> SelectFolderDialog::ShowModalWithin(const Ref<Window>& parent) {
     }
   }
   if (parent) dlg.setWindowModality(Qt::WindowModal);
-  const int answer = dlg.exec();
+  int answer;
+  {
+    ModalDialogScope modal(&dlg);
+    answer = dlg.exec();
+  }
   FolderDialogMemory() = dlg.saveState();
   if (answer != QDialog::Accepted) return nullptr;
   QStringList chosen = dlg.selectedFiles();

@@ -87,6 +87,29 @@ bool _MenuTakesKey(const QWidget* widget, const QKeyEvent* e);
 // Event_LastWindowClosed runs.
 void _UserClosedWindow();
 
+// Held while a modal dialog of the framework (a message box, a folder
+// dialog) runs. The windows the program showed before it go on screen
+// beneath it, and the activation due to one of them is the dialog's. A
+// dialog modal for the whole program stays its active and topmost window
+// until it closes: a window of the program activated meanwhile hands the
+// activation back to it, and windows shown meanwhile wait until it has
+// closed. Then the window the user was in is active again.
+class ModalDialogScope {
+ public:
+  explicit ModalDialogScope(QWidget* dialog);
+  ~ModalDialogScope();
+  ModalDialogScope(const ModalDialogScope&) = delete;
+  ModalDialogScope& operator=(const ModalDialogScope&) = delete;
+
+ private:
+  QPointer<QWidget> dialog_;
+  // The program's window that was active, or due to be, when it opened.
+  QPointer<QWidget> before_;
+};
+// The innermost open dialog of the framework that is modal for the whole
+// program; nil when none is.
+QWidget* _OpenModalDialog();
+
 void EnsureGuiApplication();
 // A new widget, once the toolkit's application exists.
 template <class W>

@@ -305,6 +305,32 @@ void RecordToolkitShowsForTesting() {
 
 std::vector<String> ToolkitShowsForTesting() { return gShowRecorder ? gShowRecorder->shown : std::vector<String>{}; }
 
+String ActiveWindowForTesting() {
+  QWidget* active = QApplication::activeWindow();
+  if (!active) return "";
+  if (active == _OpenModalDialog()) return "message box";
+  for (const Ref<Window>& w : OpenWindows()) {
+    if (w->_TopWidget() == active) return w->_ClassName();
+  }
+  return "other";
+}
+
+void ActivateForTesting(const Ref<Window>& window) {
+  if (!window) throw NilObjectException();
+  if (QWidget* top = window->_TopWidget()) top->activateWindow();
+}
+
+bool DismissModalDialogForTesting() {
+  QWidget* modal = QApplication::activeModalWidget();
+  if (!modal) return false;
+  modal->close();
+  return true;
+}
+
+void RunLaterForTesting(std::function<void()> action, int delayMs) {
+  QTimer::singleShot(delayMs, qApp, [action = std::move(action)] { GuardedCall(action); });
+}
+
 String ClipboardTextForTesting() { return FromQ(QGuiApplication::clipboard()->text()); }
 
 void SetClipboardTextForTesting(const String& text) { QGuiApplication::clipboard()->setText(ToQ(text)); }

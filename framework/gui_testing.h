@@ -88,6 +88,18 @@ void AnswerToolkitFolderDialogForTesting(std::function<std::string(const Toolkit
 // record answers their class names, in the order they were shown.
 void RecordToolkitShowsForTesting();
 std::vector<String> ToolkitShowsForTesting();
+// The class name of the program's active window; "message box" for a
+// modal dialog of the framework, "other" for another window of the
+// toolkit's, "" when none is active.
+String ActiveWindowForTesting();
+// Asks for the window's activation as the window manager does for a click.
+void ActivateForTesting(const Ref<Window>& window);
+// Closes the innermost modal dialog that is open, as its close box would;
+// false when none is open.
+bool DismissModalDialogForTesting();
+// Runs the action when the event loop runs after the delay, also inside a
+// modal dialog's loop.
+void RunLaterForTesting(std::function<void()> action, int delayMs = 0);
 
 // The clipboard's text.
 String ClipboardTextForTesting();

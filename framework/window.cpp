@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 #include "framework/application.h"
 #include "framework/controls.h"
@@ -45,6 +46,8 @@ struct WindowRegistry {
   std::vector<Window*> mapping;
   QElapsedTimer mappingFor;
   QTimer* mappingCheck = nullptr;
+  // The framework's modal dialogs that are open, the innermost last.
+  std::vector<QPointer<QWidget>> modals;
 };
 
 WindowRegistry& registry() {
@@ -73,9 +76,22 @@ void Forget(Window* w) {
   }
 }
 
+// Gives the activation to the open modal dialog, raised; false when none
+// is open.
+bool ActivateModalDialog() {
+  QWidget* dialog = _OpenModalDialog();
+  if (!dialog) return false;
+  if (dialog->isVisible() && !dialog->isActiveWindow()) {
+    dialog->raise();
+    dialog->activateWindow();
+  }
+  return true;
+}
+
 // Activates the window the user was in before `from`: the most recently
-// active one that is still shown.
+// active one that is still shown (or the modal dialog that is open).
 void HandActivationBack(Window* from) {
+  if (ActivateModalDialog()) return;
   const std::vector<Window*> order = registry().activated;
   for (auto it = order.rbegin(); it != order.rend(); ++it) {
     Window* w = *it;
@@ -119,9 +135,20 @@ bool Mapped(Window* w) {
   return handle && handle->isExposed();
 }
 
+void CancelActivation() {
+  WindowRegistry& r = registry();
+  if (r.mappingCheck) r.mappingCheck->stop();
+  r.mapping.clear();
+  r.toActivate = nullptr;
+}
+
 void ActivateOnceMapped() {
   constexpr int kMostWaitMs = 1000;
   WindowRegistry& r = registry();
+  if (_OpenModalDialog()) {
+    CancelActivation();
+    return;
+  }
   if (!std::all_of(r.mapping.begin(), r.mapping.end(), Mapped) && r.mappingFor.elapsed() < kMostWaitMs) return;
   r.mappingCheck->stop();
   r.mapping.clear();
@@ -138,6 +165,8 @@ void ActivateOnceMapped() {
 void _ShowPendingWindows() {
   WindowRegistry& r = registry();
   r.showPosted = false;
+  // They come once the modal dialog has closed (ModalDialogScope).
+  if (_OpenModalDialog()) return;
   std::vector<Ref<Window>> pending;
   for (Window* w : r.shown) pending.emplace_back(w);
   r.shown.clear();
@@ -163,14 +192,80 @@ void _ShowPendingWindows() {
 
 namespace {
 
+void PostShowPending() {
+  WindowRegistry& r = registry();
+  if (r.showPosted || r.shown.empty()) return;
+  r.showPosted = true;
+  QTimer::singleShot(0, qApp, [] { GuardedCall(_ShowPendingWindows); });
+}
+
 void NoteShown(Window* w) {
   WindowRegistry& r = registry();
   std::erase(r.shown, w);
   r.shown.push_back(w);
-  if (r.showPosted) return;
-  r.showPosted = true;
-  QTimer::singleShot(0, qApp, [] { GuardedCall(_ShowPendingWindows); });
+  PostShowPending();
 }
+
+}  // namespace
+
+QWidget* _OpenModalDialog() {
+  std::vector<QPointer<QWidget>>& modals = registry().modals;
+  while (!modals.empty() && !modals.back()) modals.pop_back();
+  return modals.empty() ? nullptr : modals.back().data();
+}
+
+ModalDialogScope::ModalDialogScope(QWidget* dialog) : dialog_(dialog) {
+  WindowRegistry& r = registry();
+  // What the program showed before the dialog is on screen beneath it, and
+  // the activation that was due to one of those windows is the dialog's.
+  if (!_OpenModalDialog()) _ShowPendingWindows();
+  Window* before = r.toActivate ? r.toActivate : FrontWindow().get();
+  if (before) before_ = before->_TopWidget();
+  CancelActivation();
+  if (!dialog) return;
+  // A dialog modal for one window only (a folder dialog attached to its
+  // window) leaves the others to the user; the toolkit keeps it above its
+  // window.
+  if (dialog->windowModality() == Qt::WindowModal && dialog->parentWidget()) return;
+  r.modals.emplace_back(dialog);
+  // Activated once it is on screen, whatever the window manager does with
+  // a new window.
+  auto* check = new QTimer(dialog);
+  check->setInterval(10);
+  auto waited = std::make_shared<QElapsedTimer>();
+  waited->start();
+  QObject::connect(check, &QTimer::timeout, dialog, [dialog, check, waited] {
+    QWindow* handle = dialog->windowHandle();
+    const bool exposed = dialog->isVisible() && handle && handle->isExposed();
+    if (!exposed && waited->elapsed() < 1000) return;
+    check->stop();
+    if (exposed && !dialog->isActiveWindow()) dialog->activateWindow();
+  });
+  check->start();
+}
+
+ModalDialogScope::~ModalDialogScope() {
+  WindowRegistry& r = registry();
+  std::erase_if(r.modals, [this](const QPointer<QWidget>& m) { return !m || m == dialog_; });
+  if (_OpenModalDialog()) return;
+  PostShowPending();
+  // The window the user was in gets the activation back (window managers
+  // differ in which window they give it to), unless the program has shown
+  // or activated another one by the time the loop runs.
+  QPointer<QWidget> before = before_;
+  if (!before) return;
+  QTimer::singleShot(0, qApp, [before] {
+    WindowRegistry& r = registry();
+    if (!before || _OpenModalDialog() || !r.shown.empty() || r.toActivate) return;
+    for (const Ref<Window>& w : r.open) {
+      if (w->_TopWidget() != before) continue;
+      if (w->_IsOpen() && w->Visible() && before->isVisible() && !before->isActiveWindow()) before->activateWindow();
+      return;
+    }
+  });
+}
+
+namespace {
 
 class ContentWidget : public QWidget {
  public:
@@ -224,6 +319,9 @@ class TopWidget : public QMainWindow {
     if (owner && (e->type() == QEvent::WindowActivate || e->type() == QEvent::WindowDeactivate)) {
       Ref<Window> keep(owner);
       bool activate = e->type() == QEvent::WindowActivate;
+      // A window beneath an open modal dialog (clicked, or activated by the
+      // window manager) is not the program's active window: the dialog is.
+      if (activate && ActivateModalDialog()) return QMainWindow::event(e);
       if (activate && !isVisible()) {
         // A late activation of a window hidden meanwhile (the window
         // manager's or the toolkit's): it goes back where the user was.

@@ -56,8 +56,8 @@ show_desktop_logs_if_down() {
   echo "X server output:"; sed 's/^/  /' "$work/xvfb.log" 2>/dev/null
 }
 
-# start_desktop WINDOW_MANAGER: Xvfb and then openbox or xfwm4, with a fresh
-# home folder; exports DISPLAY and HOME.
+# start_desktop WINDOW_MANAGER: Xvfb and then openbox, xfwm4, mutter or
+# kwin_x11, with a fresh home folder; exports DISPLAY and HOME.
 start_desktop() {
   local wm=$1
   require_tools Xvfb xprop "$wm"
@@ -84,6 +84,17 @@ start_desktop() {
       require_tools dbus-run-session
       in_background env NO_AT_BRIDGE=1 dbus-run-session -- \
         xfwm4 --sm-client-disable >"$work/wm.log" 2>&1 ;;
+    mutter)
+      # GNOME's window manager, compositing, on a session bus of its own.
+      require_tools dbus-run-session
+      in_background env NO_AT_BRIDGE=1 dbus-run-session -- \
+        mutter --x11 --replace --sm-disable >"$work/wm.log" 2>&1 ;;
+    kwin_x11)
+      # KDE's window manager with its default settings (compositing on),
+      # on a session bus of its own.
+      require_tools dbus-run-session
+      in_background env NO_AT_BRIDGE=1 QT_QPA_PLATFORM=xcb dbus-run-session -- \
+        kwin_x11 --replace >"$work/wm.log" 2>&1 ;;
     *) fail "unknown window manager $wm" ;;
   esac
   cleanup_hooks+=(show_desktop_logs_if_down)

@@ -472,7 +472,114 @@ scenario_help_copy() {
   log "help_copy: Select All and Copy in the help window copied the document's text"
 }
 
-ALL=(startup splash_close dialog_search_copy paste close_windows quit_during_search floating_focus help_copy)
+# The shown window of the program titled '' that is not the 424 x 92
+# progress window: a message box.
+message_box() {
+  local w
+  for w in $(shown_windows); do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$UNTITLED" ] || continue
+    geometry "$w"
+    [ "$gw" -eq 424 ] && [ "$gh" -eq 92 ] && continue
+    echo "$w"
+    return 0
+  done
+  return 1
+}
+has_message_box() { message_box >/dev/null; }
+# topmost_of_program: the id of the program's window highest in the
+# stacking order.
+topmost_of_program() {
+  local id top=""
+  local ours
+  ours=" $(for w in $(shown_windows); do printf '%d ' "$w"; done)"
+  for id in $(xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | tr ' ' '\n' | grep '^0x'); do
+    [[ "$ours" == *" $(( id )) "* ]] && top=$(( id ))
+  done
+  echo "$top"
+}
+active_id() { local a; a=$(xdotool getactivewindow 2>/dev/null) && echo "$a"; }
+
+# An archive run: its closing message is the active window and the
+# program's topmost from the moment it is shown; Return closes it, then
+# the search window is back and active, and the copies and the report are
+# in the destination.
+scenario_archive() {
+  small_tree
+  local run box
+  for run in $(seq "${ARCHIVE_RUNS:-1}"); do
+    rm -rf "$work/dest" && mkdir -p "$work/dest"
+    start_search_window
+    search_for "$work/small" "$work/dest" "p1,p2"
+    wait_for 20 "results window" is_shown "$RESULTS"
+    wait_for 10 "active results window" active_is "$RESULTS"
+    xdotool key Return
+    wait_for 10 "the closing message (run $run)" has_message_box
+    box=$(message_box)
+    # From the moment it shows, for a second: active and on top.
+    local until=$(( $(now_ms) + 1000 ))
+    box_in_front() { [ "$(active_id)" = "$box" ] && [ "$(topmost_of_program)" = "$box" ]; }
+    wait_for 5 "the closing message active and on top (run $run)" box_in_front
+    while [ "$(now_ms)" -lt "$until" ]; do
+      box_in_front || fail "the closing message lost the front (run $run): active '$(active_name)', stacking $(xprop -root _NET_CLIENT_LIST_STACKING)"
+      sleep 0.05
+    done
+    xdotool key Return
+    wait_for 10 "the closing message closed by Return (run $run)" eval '! has_message_box'
+    wait_for 10 "active search window after the archive (run $run)" active_is "$SEARCH"
+    expect_shown_exactly "the archive run (run $run)" "$SEARCH"
+    [ -f "$work/dest/p1.jpg" ] && [ -f "$work/dest/p2.jpg" ] && [ -f "$work/dest/Report.txt" ] ||
+      fail "the destination holds [$(ls "$work/dest" | paste -sd,)] after the archive (run $run)"
+    xdotool key ctrl+q
+    expect_exit "Ctrl+Q after the archive (run $run)"
+  done
+  log "archive: the closing message was active and on top, Return closed it (${ARCHIVE_RUNS:-1} runs)"
+}
+
+# box_in_front_for MS WHAT: the message box shown now stays the active
+# window and the program's topmost for MS milliseconds.
+box_in_front_for() {
+  local box until
+  box=$(message_box)
+  box_in_front() { [ "$(active_id)" = "$box" ] && [ "$(topmost_of_program)" = "$box" ]; }
+  wait_for 5 "$2 active and on top" box_in_front
+  until=$(( $(now_ms) + $1 ))
+  while [ "$(now_ms)" -lt "$until" ]; do
+    box_in_front || fail "$2 lost the front: active '$(active_name)', stacking $(xprop -root _NET_CLIENT_LIST_STACKING)"
+    sleep 0.05
+  done
+}
+
+# A message box opened from the results window while the statistics
+# window floats above it: the box is above both.
+scenario_box_over_floating() {
+  small_tree
+  start_search_window
+  search_for "$work/small" "$work/dest" "t1"
+  wait_for 20 "results window" is_shown "$RESULTS"
+  wait_for 10 "statistics window" is_shown "$STATISTICS"
+  wait_for 10 "active results window" active_is "$RESULTS"
+  local results
+  results=$(shown_window "$RESULTS")
+  click_content "$results" 412 120 24 1 2
+  wait_for 10 "the message about image files" has_message_box
+  box_in_front_for 1000 "the message about image files"
+  # Clicks into the windows beneath it leave it in front.
+  local statistics
+  statistics=$(shown_window "$STATISTICS")
+  free_point "$results" "$(message_box)" "$statistics"
+  click_in "$results" "$px" "$py"
+  box_in_front_for 1000 "the message about image files after a click into the results window"
+  click_in "$statistics" 100 100
+  box_in_front_for 1000 "the message about image files after a click into the statistics window"
+  xdotool key Return
+  wait_for 10 "the message closed by Return" eval '! has_message_box'
+  wait_for 10 "active results window after the message" active_is "$RESULTS"
+  xdotool key ctrl+q
+  expect_exit "Ctrl+Q after the message"
+  log "box_over_floating: the message was above the floating statistics window"
+}
+
+ALL=(startup splash_close dialog_search_copy paste archive close_windows quit_during_search floating_focus help_copy)
 [ $# -gt 0 ] && scenarios=("$@") || scenarios=("${ALL[@]}")
 for s in "${scenarios[@]}"; do
   declare -F "scenario_$s" >/dev/null || fail "no scenario $s (there are: ${ALL[*]})"

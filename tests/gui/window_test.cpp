@@ -441,6 +441,59 @@ TEST_F(WindowTest, OfWindowsShownTogetherTheOneShownLastIsActivated) {
   EXPECT_EQ(statistics->activations, activations);
 }
 
+class ThirdWindow : public ActiveWindow {
+ public:
+  void Layout() override { _ApplyProperties({{"Width", 250}, {"Height", 150}}); }
+};
+
+TEST_F(WindowTest, AMessageBoxIsTheActiveWindowFromItsShowUntilItCloses) {
+  // As an archive run ends: the results window was active, the progress
+  // window has been shown (its activation still due), then the closing
+  // message opens.
+  auto results = rb::ImplicitWindow<ActiveWindow>("ActiveWindow");
+  ASSERT_TRUE(rb::RunEventLoopUntil([&] { return results->_IsActive(); }, 2000));
+  rb::RecordToolkitShowsForTesting();
+  auto progress = rb::ImplicitWindow<SideWindow>("SideWindow");
+  rb::Ref<ThirdWindow> third;
+  std::vector<std::string> active;
+  std::vector<std::string> shows;
+  auto look = [&] {
+    active.push_back(rb::ActiveWindowForTesting().Utf8());
+    shows.clear();
+    for (const rb::String& s : rb::ToolkitShowsForTesting()) shows.push_back(s.Utf8());
+  };
+  rb::RunLaterForTesting(look, 300);
+  // A window shown and one activated (as a click does) while it is open.
+  rb::RunLaterForTesting([&] {
+    third = rb::ImplicitWindow<ThirdWindow>("ThirdWindow");
+    rb::ActivateForTesting(progress);
+  }, 350);
+  rb::RunLaterForTesting(look, 600);
+  rb::PostKeyClickForTesting("Return", 700);
+  // Should Return go elsewhere, the box is closed all the same.
+  bool leftOpen = false;
+  rb::RunLaterForTesting([&] { leftOpen = rb::DismissModalDialogForTesting(); }, 1500);
+  EXPECT_EQ(rb::MsgBox("2 files have been copied to dest"), 1);
+  EXPECT_FALSE(leftOpen) << "Return did not close the box";
+  ASSERT_EQ(active.size(), 2u);
+  EXPECT_EQ(active[0], "message box");
+  EXPECT_EQ(active[1], "message box");
+  // The progress window went on screen beneath it and never took the
+  // activation; the window shown meanwhile waited for the box to close.
+  EXPECT_EQ(shows, std::vector<std::string>{"SideWindow"});
+  EXPECT_EQ(progress->activations, 0);
+  ASSERT_TRUE(third);
+  EXPECT_TRUE(rb::RunEventLoopUntil([&] { return third->_IsActive(); }, 2000));
+  EXPECT_EQ(ToolkitShows(), (std::vector<std::string>{"SideWindow", "ThirdWindow"}));
+
+  // With nothing shown meanwhile, the window the user was in is active again.
+  rb::PostKeyClickForTesting("Return", 200);
+  rb::RunLaterForTesting([&] { leftOpen = rb::DismissModalDialogForTesting(); }, 1000);
+  EXPECT_EQ(rb::MsgBox("No items found!", 48, ""), 1);
+  EXPECT_FALSE(leftOpen) << "Return did not close the box";
+  EXPECT_TRUE(rb::RunEventLoopUntil([&] { return third->_IsActive(); }, 2000));
+}
+
 class GuardedWindow : public rb::Window {
  public:
   bool keepOpen = true;
