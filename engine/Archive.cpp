@@ -78,6 +78,21 @@ rb::String SystemErrorWords(int err) {
   return rb::String(text);
 }
 
+// Why the ticked file at the path cannot be copied, or the empty text when
+// it is there. GetFolderItem answers nil when the file's folder cannot be
+// looked at; the path itself is asked why then.
+rb::String SourceProblem(const rb::String& path, const rb::Ref<rb::FolderItem>& source) {
+  const rb::String gone = "the file is no longer there";
+  rb::Ref<rb::FolderItem> item = source;
+  if (!item) {
+    std::string bytes = path.PathBytes();
+    if (bytes.empty() || bytes.find('\0') != std::string::npos) return gone;
+    item = rb::Ref<rb::FolderItem>::New(std::move(bytes));
+  }
+  if (item->Reachable()) return source ? rb::String() : gone;
+  return FileErrorWords(*item);
+}
+
 // The destination's problem, or the empty text when files can be copied
 // into it.
 rb::String DestinationProblem(const rb::Ref<rb::FolderItem>& dest) {
@@ -246,8 +261,9 @@ void Copy() {
       bar->SetValue(total);
       if (gBeforeCopy) gBeforeCopy();
 
-      if (!source || !source->Exists()) {
-        failures.push_back({name, "the file is no longer there"});
+      const rb::String sourceProblem = SourceProblem(path, source);
+      if (!sourceProblem.Empty()) {
+        failures.push_back({name, sourceProblem});
       } else if (!target) {
         failures.push_back({name, "its name cannot be used in " + Quoted(destName)});
       } else if (target->Name() == rb::String(kReportName)) {

@@ -264,6 +264,28 @@ bool FolderItem::Exists() const {
   return platform::StatPath(path_, &st, false) == 0;
 }
 
+bool FolderItem::Reachable() {
+  ClearError();
+  struct stat st;
+  const int err = platform::StatPath(path_, &st, false);
+  if (err == 0) return true;
+  const std::string what = "Cannot reach " + Quoted(path_);
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+    case EACCES:
+    case EPERM:
+      SetErrno(err, what);
+      break;
+    case ELOOP:  // never the item itself, which is not followed
+      SetError(FileErrors::IOError, what + ": there are too many symbolic links in its path.");
+      break;
+    default:
+      SetError(FileErrors::IOError, what + ": " + Reason(err) + ".");
+  }
+  return false;
+}
+
 bool FolderItem::Directory() const {
   struct stat st;
   return platform::StatPath(path_, &st, false) == 0 && S_ISDIR(st.st_mode);

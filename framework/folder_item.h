@@ -48,6 +48,10 @@ class FolderItem : public Object {
   Ref<FolderItem> Parent() const;
 
   bool Exists() const;
+  // Exists, telling why not: false with LastErrorCode NotFound when the item
+  // or a folder above it does not exist, AccessDenied when permission is
+  // refused on the way, IOError (with the words) for the rest.
+  bool Reachable();
   bool Directory() const;
   // True for a symbolic link, whether or not it leads anywhere.
   bool IsLink() const;

@@ -406,19 +406,51 @@ TEST_F(ArchiveRun, AFailedCopyIsReportedLeavesNoPartialFileAndIsNotCounted) {
   ExpectRunOver();
 }
 
-TEST_F(ArchiveRun, AnUnreadableSourceIsReportedAndNotCounted) {
-  const std::string secret = Found("a/secret.jpg", "unreadable");
-  Found("b/open.jpg", "readable");
+TEST_F(ArchiveRun, ASourceThatCannotBeReachedIsReportedForWhatStandsInTheWay) {
+  // Refused on the way: a folder that may not be searched, a folder above
+  // that one (the file's own folder cannot even be looked at), and a file
+  // that may not be read. Really gone: the file, its folders, a folder
+  // that became a file. A loop of links in its path is told in its own words.
+  const std::string noSearch = Found("a/IMG_1.jpg", "behind a folder without x");
+  const std::string noSearchAbove = Found("b/c/IMG_2.jpg", "below a folder without x");
+  const std::string secret = Found("d/IMG_3.jpg", "unreadable");
+  const std::string gone = Found("e/IMG_4.jpg", "soon gone");
+  const std::string goneWithFolders = Found("f/g/IMG_5.jpg", "soon gone with its folders");
+  const std::string folderNowAFile = Found("h/IMG_6.jpg", "its folder soon a file");
+  ASSERT_EQ(symlink("loop", (search_ + "/loop").c_str()), 0);
+  AddRow(search_ + "/loop/IMG_7.jpg");
+  Found("IMG_8.jpg", "readable");
+  ASSERT_EQ(unlink(gone.c_str()), 0);
+  ASSERT_EQ(unlink(goneWithFolders.c_str()), 0);
+  ASSERT_EQ(rmdir((search_ + "/f/g").c_str()), 0);
+  ASSERT_EQ(rmdir((search_ + "/f").c_str()), 0);
+  ASSERT_EQ(unlink(folderNowAFile.c_str()), 0);
+  ASSERT_EQ(rmdir((search_ + "/h").c_str()), 0);
+  WriteFile(search_ + "/h", "a file where the folder was");
   chmod(secret.c_str(), 0);
+  chmod((search_ + "/a").c_str(), 0644);
+  chmod((search_ + "/b").c_str(), 0644);
   chmod(search_.c_str(), 0755);
   chmod(dest_.c_str(), 0777);
   if (geteuid() == 0) setfsuid(65534);  // root reads everything
   Archive::Copy();
   if (geteuid() == 0) setfsuid(0);
-  EXPECT_EQ(Entries(dest_), (std::set<std::string>{"open.jpg", "Report.txt"}));
+  chmod((search_ + "/a").c_str(), 0755);
+  chmod((search_ + "/b").c_str(), 0755);
+
+  EXPECT_EQ(Entries(dest_), (std::set<std::string>{"IMG_8.jpg", "Report.txt"}));
+  EXPECT_EQ(ReadFile(noSearch), "behind a folder without x");
+  EXPECT_EQ(ReadFile(noSearchAbove), "below a folder without x");
   EXPECT_EQ(LastBoxText(),
-            "1 files have been copied to Backup\n\n1 file was not copied:\n"
-            "secret.jpg: permission was denied.");
+            "1 files have been copied to Backup\n\n7 files were not copied:\n"
+            "IMG_7.jpg: Cannot reach \"" + search_ +
+                "/loop/IMG_7.jpg\": there are too many symbolic links in its path.\n"
+                "IMG_6.jpg: the file is no longer there.\n"
+                "IMG_5.jpg: the file is no longer there.\n"
+                "IMG_4.jpg: the file is no longer there.\n"
+                "IMG_3.jpg: permission was denied.\n"
+                "IMG_2.jpg: permission was denied.\n"
+                "IMG_1.jpg: permission was denied.");
   ExpectRunOver();
 }
 
