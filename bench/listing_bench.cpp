@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/FileListKVR.h"
 #include "app/PluginEntrypoints.h"
@@ -39,8 +40,14 @@ void Walk(const rb::Ref<rb::FolderItem>& folder, const rb::String& target, WalkS
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string root = argc > 1 ? argv[1] : "/tmp/skerrow-bench-tree";
-  bench::EnsureTree(root, 10000, 10);
+  const std::vector<std::string> args = bench::Arguments(
+      argc, argv,
+      "usage: listing_bench [FOLDER]\n"
+      "Lists a tree of 10,000 folders and 100,000 files through the plugin and with find.\n"
+      "The tree is made in FOLDER (default /tmp/skerrow-bench-tree), which must not exist,\n"
+      "be empty, or hold a tree a benchmark made.\n");
+  std::string root = args.empty() ? "/tmp/skerrow-bench-tree" : args[0];
+  if (!bench::EnsureTree(root, 10000, 10)) return 1;
   rb::SetApplicationFolderPathForTesting(SKERROW_PROGRAM_DIR);
   rb::RuntimeInit();
   _InitPluginEntrypoints();
