@@ -320,6 +320,20 @@ void ActivateForTesting(const Ref<Window>& window) {
   if (QWidget* top = window->_TopWidget()) top->activateWindow();
 }
 
+void MoveByWindowManagerForTesting(const Ref<Window>& window, int x, int y) {
+  if (!window) throw NilObjectException();
+  // What the toolkit makes of it: the window's position is now that one.
+  if (QWidget* top = window->_TopWidget()) top->move(x, y);
+}
+
+void ToolkitPlaceForTesting(const Ref<Window>& window, int* x, int* y) {
+  if (!window) throw NilObjectException();
+  QWidget* content = window->_ContentWidget();
+  const QPoint p = content ? content->mapToGlobal(QPoint(0, 0)) : QPoint();
+  *x = p.x();
+  *y = p.y();
+}
+
 bool DismissModalDialogForTesting() {
   QWidget* modal = QApplication::activeModalWidget();
   if (!modal) return false;

@@ -94,6 +94,11 @@ std::vector<String> ToolkitShowsForTesting();
 String ActiveWindowForTesting();
 // Asks for the window's activation as the window manager does for a click.
 void ActivateForTesting(const Ref<Window>& window);
+// Moves the toolkit window as a window manager does by itself (as some do
+// with a window they let go of when it is hidden).
+void MoveByWindowManagerForTesting(const Ref<Window>& window, int x, int y);
+// Where the window's content stands on screen, as the toolkit has it.
+void ToolkitPlaceForTesting(const Ref<Window>& window, int* x, int* y);
 // Closes the innermost modal dialog that is open, as its close box would;
 // false when none is open.
 bool DismissModalDialogForTesting();

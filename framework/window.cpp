@@ -452,25 +452,24 @@ int Window::Top() const { return top_; }
 void Window::SetLeft(int v) {
   left_ = v;
   placed_ = true;
-  if (TopWidget* t = d_->top) {
-    QRect g = t->geometry();
-    g.moveTo(left_, top_ - MenuOffsetOf(t, d_->content, d_->bar, width_));
-    d_->ignoreMoves = true;
-    t->setGeometry(g);
-    d_->ignoreMoves = false;
-  }
+  ApplyPosition();
 }
 
 void Window::SetTop(int v) {
   top_ = v;
   placed_ = true;
-  if (TopWidget* t = d_->top) {
-    QRect g = t->geometry();
-    g.moveTo(left_, top_ - MenuOffsetOf(t, d_->content, d_->bar, width_));
-    d_->ignoreMoves = true;
-    t->setGeometry(g);
-    d_->ignoreMoves = false;
-  }
+  ApplyPosition();
+}
+
+// Puts the toolkit window where Left and Top say.
+void Window::ApplyPosition() {
+  TopWidget* t = d_->top;
+  if (!t) return;
+  QRect g = t->geometry();
+  g.moveTo(left_, top_ - MenuOffsetOf(t, d_->content, d_->bar, width_));
+  d_->ignoreMoves = true;
+  t->setGeometry(g);
+  d_->ignoreMoves = false;
 }
 
 void Window::_Moved() {
@@ -737,6 +736,10 @@ void Window::_ShowTop() {
   if (!t) return;
   if (!t->isVisible()) {
     ApplyGroup();
+    // A window comes back where it stood: while it was hidden the window
+    // manager may have moved it (some put a window they let go of at
+    // their frame's corner), and the toolkit took that move as its own.
+    if (placed_) ApplyPosition();
     d_->ignoreMoves = true;
     t->show();
     d_->ignoreMoves = false;

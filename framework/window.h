@@ -190,6 +190,7 @@ class Window : public Object {
   void ApplyFlags();
   void ApplyGroup();
   void ApplySize();
+  void ApplyPosition();
   void ApplyBackground();
   void BuildMenuBar();
   void FixTabOrder();

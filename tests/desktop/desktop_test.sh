@@ -579,6 +579,51 @@ scenario_box_over_floating() {
   log "box_over_floating: the message was above the floating statistics window"
 }
 
+# place_of TITLE: "x y" of the shown window's content corner on screen.
+place_of() {
+  local w
+  w=$(shown_window "$1") || fail "no window '$1'"
+  geometry "$w"
+  echo "$gx $gy"
+}
+
+# Windows shown again stand where they stood: the search window after the
+# results window's Cancel, the results window on the next search, three
+# times over.
+scenario_show_again() {
+  small_tree
+  start_search_window
+  local search_at results_at run now
+  search_at=$(place_of "$SEARCH")
+  search_for "$work/small" "$work/dest" "p1,p2"
+  wait_for 20 "results window" is_shown "$RESULTS"
+  wait_for 10 "active results window" active_is "$RESULTS"
+  results_at=$(place_of "$RESULTS")
+  for run in 1 2 3; do
+    click_content "$(shown_window "$RESULTS")" 412 523 390
+    wait_for 10 "active search window after Cancel (round $run)" active_is "$SEARCH"
+    now=$(place_of "$SEARCH")
+    [ "$now" = "$search_at" ] || fail "the search window came back at $now, not at $search_at (round $run)"
+    click_in "$search" 350 380
+    xdotool key End Return
+    wait_for 20 "results window (round $run)" is_shown "$RESULTS"
+    wait_for 10 "active results window (round $run)" active_is "$RESULTS"
+    now=$(place_of "$RESULTS")
+    [ "$now" = "$results_at" ] || fail "the results window came back at $now, not at $results_at (round $run)"
+    # Moved by the user, it comes back at its new place.
+    if [ "$run" -eq 2 ]; then
+      xdotool windowmove "$(shown_window "$RESULTS")" 150 120
+      moved() { [ "$(place_of "$RESULTS")" != "$results_at" ]; }
+      wait_for 10 "the results window moved" moved
+      sleep 0.3
+      results_at=$(place_of "$RESULTS")
+    fi
+  done
+  xdotool key ctrl+q
+  expect_exit "Ctrl+Q in the results window"
+  log "show_again: search window at $search_at and results window at $results_at each time"
+}
+
 ALL=(startup splash_close dialog_search_copy paste archive close_windows quit_during_search floating_focus help_copy)
 [ $# -gt 0 ] && scenarios=("$@") || scenarios=("${ALL[@]}")
 for s in "${scenarios[@]}"; do

@@ -441,6 +441,28 @@ TEST_F(WindowTest, OfWindowsShownTogetherTheOneShownLastIsActivated) {
   EXPECT_EQ(statistics->activations, activations);
 }
 
+TEST_F(WindowTest, AWindowShownAgainStandsWhereItStoodWhenItWasHidden) {
+  auto w = rb::ImplicitWindow<SideWindow>("SideWindow");
+  w->SetLeft(200);
+  w->SetTop(150);
+  rb::RunEventLoopFor(50);
+  for (int round = 0; round < 3; ++round) {
+    w->Hide();
+    // Where a window manager that puts a window it lets go of at its
+    // frame's corner leaves it: a title bar higher.
+    rb::MoveByWindowManagerForTesting(w, 200, 113);
+    rb::RunEventLoopFor(50);
+    EXPECT_EQ(w->Left(), 200);
+    EXPECT_EQ(w->Top(), 150);
+    w->Show();
+    rb::RunEventLoopFor(50);
+    int x = 0, y = 0;
+    rb::ToolkitPlaceForTesting(w, &x, &y);
+    EXPECT_EQ(x, 200) << "round " << round;
+    EXPECT_EQ(y, 150) << "round " << round;
+  }
+}
+
 class ThirdWindow : public ActiveWindow {
  public:
   void Layout() override { _ApplyProperties({{"Width", 250}, {"Height", 150}}); }
