@@ -17,7 +17,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <string>
 
 #include "framework/application.h"
 #include "framework/controls.h"
@@ -102,23 +104,69 @@ void HandActivationBack(Window* from) {
   }
 }
 
+xcb_connection_t* X11Connection() {
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+  xcb_intern_atom_reply_t* r =
+      xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+  const xcb_atom_t a = r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+  std::free(r);
+  return a;
+}
+
+xcb_window_t RootOf(xcb_connection_t* c, QWidget* top) {
+  xcb_query_tree_reply_t* tree =
+      xcb_query_tree_reply(c, xcb_query_tree(c, static_cast<xcb_window_t>(top->winId())), nullptr);
+  if (!tree) return XCB_WINDOW_NONE;
+  const xcb_window_t root = tree->root;
+  std::free(tree);
+  return root;
+}
+
+// A window's property of one 32-bit window or atom value; XCB_NONE when
+// it has none.
+uint32_t Property32(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type) {
+  xcb_get_property_reply_t* r = xcb_get_property_reply(c, xcb_get_property(c, 0, w, property, type, 0, 1), nullptr);
+  uint32_t value = XCB_NONE;
+  if (r && r->format == 32 && xcb_get_property_value_length(r) >= 4) {
+    value = *static_cast<const uint32_t*>(xcb_get_property_value(r));
+  }
+  std::free(r);
+  return value;
+}
+
+// The name the running window manager gives itself; empty when none says.
+std::string WindowManagerName(xcb_connection_t* c, xcb_window_t root) {
+  const xcb_window_t check = Property32(c, root, Atom(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW);
+  if (check == XCB_NONE) return "";
+  xcb_get_property_reply_t* r =
+      xcb_get_property_reply(c, xcb_get_property(c, 0, check, Atom(c, "_NET_WM_NAME"), Atom(c, "UTF8_STRING"), 0, 64),
+                             nullptr);
+  std::string name;
+  if (r && r->format == 8) {
+    name.assign(static_cast<const char*>(xcb_get_property_value(r)),
+                static_cast<size_t>(xcb_get_property_value_length(r)));
+  }
+  std::free(r);
+  return name;
+}
+
 // What a floating window is transient for: the program's window group.
 // Under X11 that is the root window of the window's screen, which window
 // managers read as "transient for its group": kept above every window of
 // the program, and with them below other programs' windows. Nil where the
 // platform has no such convention.
 QWindow* GroupWindowFor(QWidget* top) {
-  if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
-  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-  if (!x11 || !x11->connection()) return nullptr;
+  xcb_connection_t* c = X11Connection();
+  if (!c) return nullptr;
   static QPointer<QWindow> group;
   static WId groupRoot = 0;
-  xcb_connection_t* c = x11->connection();
-  xcb_query_tree_reply_t* tree =
-      xcb_query_tree_reply(c, xcb_query_tree(c, static_cast<xcb_window_t>(top->winId())), nullptr);
-  if (!tree) return nullptr;
-  const WId root = tree->root;
-  std::free(tree);
+  const xcb_window_t root = RootOf(c, top);
+  if (root == XCB_WINDOW_NONE) return nullptr;
   if (!group || groupRoot != root) {
     delete group;
     group = QWindow::fromWinId(root);
@@ -126,6 +174,26 @@ QWindow* GroupWindowFor(QWidget* top) {
     groupRoot = root;
   }
   return group;
+}
+
+// The toolkit makes a floating window a utility window. KWin hides the
+// utility windows of a program while another program is active (so that
+// a click where one stood lands in the window beneath), and of the
+// non-modal windows transient for a group it keeps only normal ones above
+// the group: under KWin a floating window is a normal window. The other
+// window managers keep a utility window transient for the group above it,
+// and some of them not a normal one.
+void DescribeFloatingWindow(QWidget* top) {
+  xcb_connection_t* c = X11Connection();
+  if (!c) return;
+  const xcb_window_t root = RootOf(c, top);
+  if (root == XCB_WINDOW_NONE || WindowManagerName(c, root) != "KWin") return;
+  const xcb_atom_t type = Atom(c, "_NET_WM_WINDOW_TYPE");
+  const xcb_atom_t normal = Atom(c, "_NET_WM_WINDOW_TYPE_NORMAL");
+  if (type == XCB_ATOM_NONE || normal == XCB_ATOM_NONE) return;
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(top->winId()), type, XCB_ATOM_ATOM, 32, 1,
+                      &normal);
+  xcb_flush(c);
 }
 
 bool Mapped(Window* w) {
@@ -606,6 +674,7 @@ void Window::ApplyGroup() {
   QWindow* group = floating ? GroupWindowFor(t) : nullptr;
   QWindow* handle = t->windowHandle();
   if (handle && handle->transientParent() != group) handle->setTransientParent(group);
+  if (group) DescribeFloatingWindow(t);
 }
 
 void Window::SetFrame(int f) {

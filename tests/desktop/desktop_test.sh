@@ -37,6 +37,8 @@ fail() {
       echo "  $w '$(xdotool getwindowname "$w" 2>/dev/null)'"
     done
     echo "active: '$(active_name)'"
+    # SHOT_DIR=folder keeps a screenshot of the failure.
+    [ -n "${SHOT_DIR:-}" ] && command -v import >/dev/null && import -window root "$SHOT_DIR/fail-$wm.png"
   fi
   [ -f "$work/app.log" ] && { echo "program output:"; sed 's/^/  /' "$work/app.log"; }
   exit 1
@@ -622,6 +624,112 @@ scenario_show_again() {
   xdotool key ctrl+q
   expect_exit "Ctrl+Q in the results window"
   log "show_again: search window at $search_at and results window at $results_at each time"
+}
+
+# Another program's window: an xterm titled "other" at the top left.
+start_other() {
+  require_tools xterm
+  xterm -T other -geometry 80x24+0+0 >/dev/null 2>&1 &
+  other_pid=$!
+  wait_for 20 "the other program's window" eval 'xdotool search --onlyvisible --name "^other$" >/dev/null'
+  other=$(xdotool search --onlyvisible --name '^other$' | head -n1)
+}
+stop_other() { [ -n "${other_pid:-}" ] && { kill "$other_pid" 2>/dev/null; wait "$other_pid" 2>/dev/null; other_pid=""; }; }
+cleanup_hooks+=(stop_other)
+# windows_above WINDOW: the shown windows (of any program) above it in the
+# stacking order.
+windows_above() {
+  local id seen=0
+  for id in $(xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | tr ' ' '\n' | grep '^0x'); do
+    [ "$seen" -eq 1 ] && xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && echo $(( id ))
+    [ $(( id )) -eq "$1" ] && seen=1
+  done
+}
+# click_uncovered WINDOW: a click at a point of the window's content that
+# no window above it covers.
+click_uncovered() {
+  local w=$1 o x y r covered x0 y0 x1 y1
+  local rects=()
+  for o in $(windows_above "$w"); do
+    geometry "$o"
+    rects+=("$(( gx - 12 )) $(( gy - 45 )) $(( gx + gw + 12 )) $(( gy + gh + 12 ))")
+  done
+  geometry "$w"
+  local wx=$gx wy=$gy ww=$gw wh=$gh
+  for (( y = wh - 30; y >= 30; y -= 25 )); do
+    for (( x = 30; x <= ww - 30; x += 25 )); do
+      covered=0
+      for r in "${rects[@]}"; do
+        read -r x0 y0 x1 y1 <<<"$r"
+        (( wx + x >= x0 && wx + x <= x1 && wy + y >= y0 && wy + y <= y1 )) && { covered=1; break; }
+      done
+      [ "$covered" -eq 0 ] && { click_in "$w" "$x" "$y"; return 0; }
+    done
+  done
+  fail "every point of window $w is covered"
+}
+# activate_other: the other program's window activated with a click, and
+# so raised over the program's windows.
+activate_other() {
+  click_in "$other" 40 40
+  wait_for 10 "active other program" active_is other
+}
+
+# With another program's window raised over them, a click into the
+# results, statistics and help windows (on the preview's title bar, since
+# a click into a preview closes it) makes each the active window; meanwhile the floating windows stay above the results window and
+# below the other program's window.
+scenario_click_activates() {
+  small_tree
+  start_search_window
+  search_for "$work/small" "$work/dest" "p1,p2"
+  wait_for 20 "results window" is_shown "$RESULTS"
+  wait_for 10 "active results window" active_is "$RESULTS"
+  local results
+  results=$(shown_window "$RESULTS")
+  click_content "$results" 412 120 24 1 2
+  wait_for 10 "preview of p1.jpg" is_shown "p1.jpg"
+  click_uncovered "$results"
+  wait_for 10 "active results window after a click" active_is "$RESULTS"
+  xdotool key ctrl+question
+  wait_for 10 "help window" active_is "$HELP"
+  # Moved apart by the user, so that each shows some of itself.
+  local help preview
+  help=$(shown_window "$HELP")
+  preview=$(shown_window "p1.jpg")
+  xdotool windowmove "$help" 600 540 windowmove "$preview" 60 660
+  moved_apart() { geometry "$help"; [ "$gx" -ge 590 ] && geometry "$preview" && [ "$gy" -ge 650 ]; }
+  wait_for 10 "help and preview windows moved" moved_apart
+  start_other
+  local round title w s_other s_results s_w floating
+  for round in 1 2; do
+    for title in "$RESULTS" "$STATISTICS" "p1.jpg" "$HELP"; do
+      activate_other
+      s_other=$(stacking_index "$other")
+      s_results=$(stacking_index "$results")
+      for floating in "$STATISTICS" "p1.jpg" "$HELP"; do
+        w=$(shown_window "$floating") || fail "the '$floating' window is not shown while the other program is active"
+        s_w=$(stacking_index "$w")
+        [ "$s_w" -gt "$s_results" ] || fail "'$floating' is below the results window (stacking $(xprop -root _NET_CLIENT_LIST_STACKING))"
+        [ "$s_w" -lt "$s_other" ] || fail "'$floating' is above the other program's window (stacking $(xprop -root _NET_CLIENT_LIST_STACKING))"
+      done
+      w=$(shown_window "$title") || fail "no window '$title'"
+      # A click into a preview closes it: the preview takes one on its
+      # title bar.
+      if [ "$title" = p1.jpg ]; then
+        geometry "$w"
+        click_in "$w" $(( gw / 3 )) -8
+      else
+        click_uncovered "$w"
+      fi
+      active_window_is() { [ "$(active_id)" = "$w" ]; }
+      wait_for 10 "active '$title' window after a click into it (round $round)" active_window_is
+    done
+  done
+  stop_other
+  xdotool key ctrl+q
+  expect_exit "Ctrl+Q"
+  log "click_activates: a click made results, statistics, preview and help active, the floating windows stayed between"
 }
 
 ALL=(startup splash_close dialog_search_copy paste archive close_windows quit_during_search floating_focus help_copy)
