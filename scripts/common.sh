@@ -4,7 +4,8 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-image-formats-plugins
           libgl-dev libgtest-dev findutils fonts-liberation2
-          xvfb openbox xfwm4 dbus-daemon xdotool xclip x11-utils python3 python3-xlib)
+          xvfb openbox xfwm4 mutter kwin-x11 kwin-style-breeze dbus-daemon xdotool xclip
+          x11-utils xterm python3 python3-xlib)
 
 install_missing() {
   local missing=()
