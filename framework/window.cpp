@@ -416,6 +416,20 @@ class TopWidget : public QMainWindow {
     QMainWindow::moveEvent(e);
     if (owner && isVisible()) owner->_Moved();
   }
+  // Tab and Shift+Tab pass over a control that lies wholly outside the
+  // window's content, where no one sees it (nor what is typed into it).
+  bool focusNextPrevChild(bool next) override {
+    QWidget* content = centralWidget();
+    QWidget* start = focusWidget();
+    for (int step = 0; step < 256; ++step) {
+      if (!QMainWindow::focusNextPrevChild(next)) return false;
+      QWidget* now = focusWidget();
+      if (!now || now == start || !content || !content->isAncestorOf(now)) return true;
+      const QRect area(now->mapTo(content, QPoint(0, 0)), now->size());
+      if (area.intersects(content->rect())) return true;
+    }
+    return true;
+  }
 };
 
 }  // namespace

@@ -183,4 +183,21 @@ TEST_F(WindowsTest, StatisticsWindowLayoutAndPlacement) {
   EXPECT_EQ(w->Control<rb::EditField>("statfield")->Text().Bytes(), "");
 }
 
+// The scratch field below the statistics window's content is never seen:
+// the keyboard never takes the user there, so nothing typed lands in the
+// statistics text.
+TEST_F(WindowsTest, TabNeverTakesTheUserIntoTheFieldNoOneSees) {
+  rb::Ref<StatisticsWindowClass> w = StatisticsWindow();
+  rb::Ref<rb::EditField> stat = w->Control<rb::EditField>("statfield");
+  rb::Ref<rb::EditField> temp = w->Control<rb::EditField>("TempField");
+  stat->SetFocus();
+  for (const char* key : {"Tab", "Tab", "Shift+Tab", "Shift+Tab", "Tab"}) {
+    rb::KeyClickForTesting(w, key);
+    EXPECT_FALSE(temp->HasFocus()) << "after " << key;
+    rb::KeyClickForTesting(w, "x");
+  }
+  temp->AppendText("photo.png\r\n");
+  EXPECT_EQ(temp->Text().Bytes(), "photo.png\r\n");
+}
+
 }  // namespace

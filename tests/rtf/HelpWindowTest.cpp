@@ -9,6 +9,7 @@
 #include "framework/application.h"
 #include "framework/controls.h"
 #include "framework/editfield.h"
+#include "framework/gui_testing.h"
 #include "framework/runtime.h"
 #include "framework/screen.h"
 #include "framework/window.h"
@@ -70,6 +71,14 @@ TEST_F(HelpWindowTest, LayoutOfTheWindowAndItsControls) {
   ASSERT_TRUE(hidden);
   EXPECT_EQ(hidden->Top(), 472);  // below the 462-pixel-high window
   EXPECT_FALSE(hidden->MultiLine());
+
+  // The keyboard never takes the user into it: what is typed stays out.
+  field->SetFocus();
+  for (const char* key : {"Tab", "Tab", "Shift+Tab", "Tab"}) {
+    rb::KeyClickForTesting(w, key);
+    rb::KeyClickForTesting(w, "x");
+  }
+  EXPECT_TRUE(hidden->Text().Empty());
 }
 
 TEST_F(HelpWindowTest, MissingFileShowsTwoLinesAndLeavesTheWindowWhereItIs) {
