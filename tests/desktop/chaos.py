@@ -1,10 +1,13 @@
 """Random real events against Skerrow on a desktop that chaos_test.sh set up.
 
-Clicks, double clicks, middle clicks, drags and keys (XTEST, as a keyboard
-and mouse would send them) go to random places of every window the program
-shows, mixed with what a user does on purpose: the folder dialogs given the
-test tree and a destination, names typed, Search, Archive, a preview, the
-help and the about window. The run fails on
+Clicks, double clicks, middle clicks, drags, keys and pastes (XTEST, as a
+keyboard and mouse would send them) go to random places of every window the
+program shows, mixed with journeys a user makes on purpose: both folder
+dialogs given the test tree and a destination, names typed or pasted from
+the clipboard (accents, CJK and spaces come that way), Search and the
+results; a picture previewed by a double click; Archive Files, its closing
+message and Return on it; Ctrl+? and the help loaded; the about window;
+now and then Quit. The run fails on
 
   - an exit other than a clean one (a clean Quit restarts the program),
   - any sanitizer report in the program's output,
@@ -14,7 +17,15 @@ help and the about window. The run fails on
   - a running program with no window on screen for 5 s (a dialog or
     message box it shows counts as a window),
   - any change to the search tree (names, types, modes, sizes, times and
-    checksums).
+    checksums),
+  - a destination that is wrong after an archive run (checked when its
+    report is written, when the program quits and at the end): a file the
+    program made there that is not byte for byte a file of the tree of
+    that name, a file that was there before changed or gone, a report not
+    in CP1252 with CR LF line ends,
+  - a run of 60 s or more that reached fewer result windows, archive
+    runs, previews and help loads than MINIMUMS (per 120 s): counted only
+    when their windows were seen on screen.
 
 On failure it prints the seed and the last events. The same seed replays
 the same choices; timing makes the run similar, not identical.
@@ -23,14 +34,17 @@ import argparse
 import collections
 import hashlib
 import os
+import queue
 import random
+import select
 import shutil
 import stat
 import subprocess
 import sys
+import threading
 import time
 
-from Xlib import X, XK, display, error, protocol
+from Xlib import X, XK, Xatom, display, error, protocol
 from Xlib.ext import xtest
 
 sys.dont_write_bytecode = True  # nothing written beside the sources
@@ -42,48 +56,74 @@ NO_WINDOW_LIMIT = 5.0   # seconds a running program may show no window
 START_LIMIT = 60.0      # seconds until the first window of a start
 SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
                    "SUMMARY: UndefinedBehaviorSanitizer", "AddressSanitizer:DEADLYSIGNAL")
+# What a run must reach per 120 s; runs shorter than MINIMUM_RUN are not held to it.
+MINIMUMS = {"results windows": 10, "archive runs": 5, "previews": 5, "help loads": 3}
+MINIMUM_RUN = 60.0
 
 SEARCH = "Skerrow! Batch File Search"
 RESULTS = "Search Results"
 STATISTICS = "Statistics"
-UNTITLED = "Skerrow"            # help and progress windows
+UNTITLED = "Skerrow"            # help, progress and message boxes
 SPLASH_OR_ABOUT = "Skerrow!!"
 SEARCH_DIALOG = "Search File Location"
 COPY_DIALOG = "Copy File Location"
+PROGRESS_SIZE = (424, 92)
+HELP_SIZE = (653, 462)
+REPORT = "Report.txt"
 
 # Content height of the windows with a menu bar (the bar sits above it).
 CONTENT_HEIGHT = {SEARCH: 493, RESULTS: 412, STATISTICS: 300}
+QUERY_FIELD = (350, 340)        # search window content
+QUERY_POINTS = [(x, y) for y in (340, 410, 280) for x in (350, 60, 640)]
+ARCHIVE_BUTTON = (635, 390)     # results window content
+FIRST_ROW, ROW_HEIGHT = 23, 14  # centre of the first results row, content
+CHECK_COLUMN, NAME_COLUMN = 30, 60
 # Places worth clicking, in content coordinates.
 HOTSPOTS = {
-    SEARCH: [(74, 26), (74, 186), (30, 70), (30, 113), (136, 69), (136, 112), (350, 340), (646, 464),
-             (400, 29), (400, 187), (100, 300), (600, 420)],
-    RESULTS: [(x, 22 + 18 * row) for x in (40, 150, 400) for row in range(5)] +
-             [(635, 390), (523, 390), (300, 300)],
+    SEARCH: [(74, 26), (74, 186), (30, 70), (30, 113), (136, 69), (136, 112), QUERY_FIELD, (646, 464),
+             (400, 29), (400, 187), (100, 300), (600, 420), (30, 463)],
+    RESULTS: [(x, FIRST_ROW + ROW_HEIGHT * row) for x in (CHECK_COLUMN, 150, 400) for row in range(6)] +
+             [ARCHIVE_BUTTON, (523, 390), (300, 300)],
     STATISTICS: [(150, 140), (150, 20)],
 }
-# Names the query may hold: pictures, duplicates, text, missing ones.
-NAMES = ["img_0001", "img_0002.png", "photo.png", "photo", "secret", "img_0004", "missing1",
-         "notes.txt", "wide.png", "tall.png", "empty", "img_0003", "PHOTO.PNG", "my photo.png", "x"]
+# Names the query may hold: pictures, duplicates, text, missing ones, and
+# names with accents, CJK and spaces (those only pasted).
+PICTURE_NAMES = ["img_0001", "img_0002.png", "photo.png", "photo", "img_0004", "wide.png", "tall.png",
+                 "PHOTO.PNG", "my photo.png", "café.png", "写真.png", "Ärger", "x-ray scan.png"]
+OTHER_NAMES = ["secret", "missing1", "notes.txt", "empty", "img_0003", "x", "naïve notes.txt", "日記"]
+NAMES = PICTURE_NAMES + OTHER_NAMES
+# Pasted at random places, with the names.
+PASTE_TEXTS = ["", ",,,", "a" * 300, "line one\nline two", "\t", "../../etc", "😀.png", "C:\\x.jpg"]
+# Ctrl+Q is not among them: quitting is done on purpose, rarely (QUIT_SHARE).
 KEYS = ["Return", "Escape", "Tab", "shift+Tab", "Up", "Down", "Left", "Right", "Delete", "BackSpace",
         "Home", "End", "space", "Page_Down", "Page_Up", "shift+Down", "shift+End",
-        "ctrl+q", "ctrl+o", "ctrl+shift+o", "ctrl+question", "ctrl+a", "ctrl+c", "ctrl+v", "ctrl+x",
+        "ctrl+o", "ctrl+shift+o", "ctrl+question", "ctrl+a", "ctrl+c", "ctrl+v", "ctrl+x",
         "ctrl+z", "ctrl+d", "ctrl+w", "ctrl+Return", "alt+F4", "alt+f", "alt+e", "alt+v", "alt+h"]
 # In the folder dialogs only keys that cannot change files: the dialog itself
 # can make, rename and delete folders.
 DIALOG_KEYS = ["Tab", "shift+Tab", "Up", "Down", "Escape", "Return"]
+DIALOG_MIN_WIDTH = 500  # narrower windows of a folder dialog's title are its messages
 CHARACTERS = {",": "comma", ".": "period", "/": "slash", "_": "underscore", "-": "minus",
               " ": "space", "?": "question"}
+
+# Shares of the steps: a journey, a quit, else a random event.
+JOURNEY_SHARE = 0.35
+QUIT_SHARE = 0.006
+RANDOM_WEIGHTS = {"click": 25, "double": 8, "middle": 2, "drag": 6, "key": 30, "type": 6, "paste": 6}
+FRUITLESS_LIMIT = 4  # searches in a row without results before a fresh start
+JOURNEY_WEIGHTS = {"search": 8, "archive": 4, "preview": 5, "help": 2, "about": 0.5, "dismiss": 4, "recover": 8}
 
 
 class Failure(Exception):
     pass
 
 
-# ---- The search tree ----
+# ---- The search tree and the destination ----
 
 def build_tree(root, locked_name):
-    """A small tree: pictures, duplicates, text, a symbolic-link loop, deep
-    folders and a folder the program may not read."""
+    """A small tree: pictures, duplicates, text, names with accents, CJK and
+    spaces, a symbolic-link loop, deep folders and a folder the program may
+    not read."""
     def png(rel, w, h):
         path = os.path.join(root, rel)
         os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -101,12 +141,19 @@ def build_tree(root, locked_name):
     png("pics/wide.png", 400, 20)
     png("pics/tall.png", 16, 300)
     png("pics/my photo.png", 32, 32)
+    png("pics/café.png", 36, 24)
+    png("pics/写真.png", 24, 36)
+    png("pics/Ärger.jpg", 30, 30)
+    png("scans/x-ray scan.png", 44, 22)
     png("dup/a/photo.png", 40, 30)
     png("dup/b/photo.png", 30, 40)
+    png("dup/b/café.png", 12, 12)
     png("dup/c/sub/PHOTO.PNG", 20, 20)
     png("dup/a/img_0001.jpg", 10, 10)
     png("deep/1/2/3/4/5/img_0004.jpg", 50, 50)
     text("docs/notes.txt", "notes\n")
+    text("docs/naïve notes.txt", "naïve\n")
+    text("docs/日記.jpg", "not a picture\n")
     text("docs/img_0003.jpg", "not a picture\n")
     text("docs/empty.jpg", "")
     os.makedirs(os.path.join(root, "loop"))
@@ -115,6 +162,12 @@ def build_tree(root, locked_name):
     os.symlink("b", os.path.join(root, "loop", "a"))
     png(os.path.join(locked_name, "secret.jpg"), 24, 24)
     os.chmod(os.path.join(root, locked_name), 0)
+
+
+# Files in the destination before the first run: two named like files of
+# the tree (the program must leave them and report them), one not.
+DESTINATION_FILES = {"photo.png": b"not the tree's photo\n", "notes.txt": b"older notes\r\n",
+                     "keep me.txt": b"kept\n"}
 
 
 def listing(root):
@@ -144,6 +197,39 @@ def compare_listings(before, after):
     return changes
 
 
+def sources_by_name(root):
+    """File name -> the checksums of the regular files of that name below root."""
+    sources = collections.defaultdict(set)
+    for folder, _, files in os.walk(root, followlinks=False):
+        for name in files:
+            path = os.path.join(folder, name)
+            if stat.S_ISREG(os.lstat(path).st_mode):
+                with open(path, "rb") as f:
+                    sources[name].add(hashlib.sha256(f.read()).hexdigest())
+    return sources
+
+
+def report_problem(data):
+    """Why the report's bytes are not CP1252 text with CR LF line ends, or None."""
+    try:
+        data.decode("cp1252")
+    except UnicodeDecodeError as e:
+        return "not CP1252: %s in %r" % (e, data[max(0, e.start - 40):e.end + 40])
+    for i, byte in enumerate(data):
+        if byte == 0x0A and (i == 0 or data[i - 1] != 0x0D):
+            return "a line break without CR at byte %d: %r" % (i, data[max(0, i - 60):i + 40])
+        if byte == 0x0D and (i + 1 == len(data) or data[i + 1] != 0x0A):
+            return "a CR without LF at byte %d: %r" % (i, data[max(0, i - 60):i + 40])
+    # Our names with accents, written as UTF-8: the report was not converted.
+    try:
+        text = data.decode("utf-8")
+    except UnicodeDecodeError:
+        return None
+    if any(ord(c) > 0x7F for c in text):
+        return "UTF-8 text, not CP1252 (%r)" % [c for c in text if ord(c) > 0x7F][:5]
+    return None
+
+
 def readable_suppressions(options, work):
     """The leak checker's options with its suppressions file copied to the
     work folder, where the program's user can read it."""
@@ -160,6 +246,9 @@ def readable_suppressions(options, work):
 
 # ---- The desktop ----
 
+Shown = collections.namedtuple("Shown", "window title x y width height dialog")
+
+
 class Desktop:
     def __init__(self):
         self.d = display.Display()
@@ -170,8 +259,11 @@ class Desktop:
         self.root.change_attributes(event_mask=X.StructureNotifyMask)
         atom = self.d.intern_atom
         self.client_list = atom("_NET_CLIENT_LIST")
+        self.stacking_list = atom("_NET_CLIENT_LIST_STACKING")
         self.wm_pid = atom("_NET_WM_PID")
         self.wm_name = atom("_NET_WM_NAME")
+        self.wm_type = atom("_NET_WM_WINDOW_TYPE")
+        self.type_dialog = atom("_NET_WM_WINDOW_TYPE_DIALOG")
         self.active = atom("_NET_ACTIVE_WINDOW")
         self.protocols = atom("WM_PROTOCOLS")
         self.ping = atom("_NET_WM_PING")
@@ -198,7 +290,7 @@ class Desktop:
         return v or ""
 
     def windows_of(self, pid):
-        """The shown windows of the process: (window, title, x, y, width, height)."""
+        """The shown windows of the process, as Shown."""
         shown = []
         for wid in self._prop(self.root, self.client_list) or []:
             w = self.d.create_resource_object("window", wid)
@@ -212,12 +304,18 @@ class Desktop:
                 pos = w.translate_coords(self.root, 0, 0)
             except error.XError:
                 continue
-            shown.append((w, self.title(w), -pos.x, -pos.y, g.width, g.height))
+            types = self._prop(w, self.wm_type) or []
+            shown.append(Shown(w, self.title(w), -pos.x, -pos.y, g.width, g.height,
+                               bool(len(types)) and types[0] == self.type_dialog))
         return shown
 
     def active_window(self):
         v = self._prop(self.root, self.active)
         return v[0] if v else 0
+
+    def stacking(self):
+        """The client windows' ids, bottom first."""
+        return list(self._prop(self.root, self.stacking_list) or [])
 
     def send_ping(self, window, stamp):
         ev = protocol.event.ClientMessage(window=window, client_type=self.protocols,
@@ -242,7 +340,9 @@ class Desktop:
         shifted = code and self.d.keycode_to_keysym(code, 0) != keysym
         return code, shifted
 
-    def key(self, combo):
+    def key(self, combo, hold=0.0):
+        """The key pressed, held for that long (the search field asks the
+        keyboard whether Return is down) and released."""
         parts = combo.split("+")
         mods = [{"ctrl": "Control_L", "alt": "Alt_L", "shift": "Shift_L"}[m] for m in parts[:-1]]
         code, shifted = self._keycode(parts[-1])
@@ -254,12 +354,16 @@ class Desktop:
         for c in mod_codes:
             xtest.fake_input(self.d, X.KeyPress, c)
         xtest.fake_input(self.d, X.KeyPress, code)
+        if hold:
+            self.d.sync()
+            time.sleep(hold)
         xtest.fake_input(self.d, X.KeyRelease, code)
         for c in reversed(mod_codes):
             xtest.fake_input(self.d, X.KeyRelease, c)
         self.d.sync()
 
     def type(self, text):
+        """ASCII only: other characters go through the clipboard."""
         for ch in text:
             self.key(ch)
             time.sleep(0.005)
@@ -280,6 +384,67 @@ class Desktop:
             self.button(False, button)
             if i + 1 < count:
                 time.sleep(0.05)
+
+
+class Clipboard(threading.Thread):
+    """The CLIPBOARD selection, owned by this process on a connection and a
+    thread of its own, so that a paste is answered at once whatever the
+    main thread does."""
+
+    def __init__(self):
+        super().__init__(daemon=True)
+        self.d = display.Display()
+        self.d.set_error_handler(lambda *args: None)
+        self.window = self.d.screen().root.create_window(-10, -10, 1, 1, 0, X.CopyFromParent)
+        atom = self.d.intern_atom
+        self.selection = atom("CLIPBOARD")
+        self.targets = atom("TARGETS")
+        self.text_atoms = {atom("UTF8_STRING"), atom("TEXT"), atom("text/plain;charset=utf-8")}
+        self.d.flush()
+        self.text = b""
+        self.orders = queue.Queue()
+
+    def put(self, text, limit=3.0):
+        """Owns the selection with the text; False if that failed."""
+        answer = queue.Queue()
+        self.orders.put((text.encode("utf-8"), answer))
+        try:
+            return answer.get(timeout=limit)
+        except queue.Empty:
+            return False
+
+    def run(self):
+        fd = self.d.fileno()
+        while True:
+            try:
+                while True:
+                    self.text, answer = self.orders.get_nowait()
+                    self.window.set_selection_owner(self.selection, X.CurrentTime)
+                    answer.put(self.d.get_selection_owner(self.selection).id == self.window.id)
+            except queue.Empty:
+                pass
+            while self.d.pending_events():
+                ev = self.d.next_event()
+                if ev.type == X.SelectionRequest:
+                    self.answer(ev)
+            select.select([fd], [], [], 0.01)
+
+    def answer(self, ev):
+        prop = ev.property if ev.property != X.NONE else ev.target
+        if ev.target == self.targets:
+            ev.requestor.change_property(prop, Xatom.ATOM, 32,
+                                         [self.targets, Xatom.STRING] + sorted(self.text_atoms))
+        elif ev.target in self.text_atoms:
+            ev.requestor.change_property(prop, ev.target, 8, self.text)
+        elif ev.target == Xatom.STRING:
+            ev.requestor.change_property(prop, Xatom.STRING, 8,
+                                         self.text.decode("utf-8").encode("latin-1", "replace"))
+        else:
+            prop = X.NONE
+        notify = protocol.event.SelectionNotify(time=ev.time, requestor=ev.requestor,
+                                                selection=ev.selection, target=ev.target, property=prop)
+        ev.requestor.send_event(notify, event_mask=0)
+        self.d.flush()
 
 
 # ---- The program ----
@@ -322,17 +487,25 @@ class Chaos:
         self.opts = opts
         self.seed = opts.seed
         self.rng = random.Random(self.seed)
-        self.events = collections.deque(maxlen=50)
+        self.events = collections.deque(maxlen=60)
         self.t0 = time.monotonic()
         self.desk = Desktop()
+        self.clipboard = Clipboard()
+        self.clipboard.start()
         self.stamp = 0
         self.pings = {}          # stamp -> (sent at, window, title)
         self.last_ping = 0.0
         self.no_window_since = None
         self.starts = 0
         self.clean_quits = 0
-        self.counts = collections.Counter()
+        self.counts = collections.Counter()     # what was done
+        self.reached = collections.Counter()    # what was seen on screen
         self.seen = {}           # title -> times seen shown
+        self.dialogs_used = set()  # folder dialogs that got keys
+        self.fruitless = 0       # searches in a row that showed no results
+        self.shown_ids = set()   # windows shown at the last look
+        self.counted = set()     # results and help windows counted since they were shown
+        self.report_written = None  # time the last report was seen written
 
     def note(self, text):
         self.events.append((time.monotonic() - self.t0, text))
@@ -349,11 +522,15 @@ class Chaos:
         os.makedirs(os.path.join(home, "Documents"))
         os.makedirs(runtime, mode=0o700)
         build_tree(self.tree, "locked")
+        for name, data in DESTINATION_FILES.items():
+            with open(os.path.join(self.dest, name), "wb") as f:
+                f.write(data)
         prefix = []
         if os.geteuid() == 0:
             # root reads every folder: the program runs as an unprivileged user.
             prefix = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"]
-            for path in (self.dest, home, os.path.join(home, "Documents"), runtime):
+            for path in [self.dest, home, os.path.join(home, "Documents"), runtime] + \
+                    [os.path.join(self.dest, name) for name in DESTINATION_FILES]:
                 os.chown(path, 65534, 65534)
         locked = os.path.join(self.tree, "locked")
         if subprocess.run(prefix + ["ls", locked], stdout=subprocess.DEVNULL,
@@ -380,6 +557,10 @@ class Chaos:
         self.program = Program([os.path.join(program_dir, "Skerrow")], prefix, env,
                                os.path.join(work, "program.log"))
         self.before = listing(self.tree)
+        self.sources = sources_by_name(self.tree)
+        self.picture_names = {name for name in self.sources if name.lower().endswith((".png", ".jpg"))}
+        self.dest_before = listing(self.dest)
+        self.report_stat = self.report_state()
 
     # Watching.
     def check_output(self):
@@ -394,6 +575,76 @@ class Chaos:
         if changes:
             raise Failure("the search tree changed (%s):\n%s" % (when, "\n".join(changes[:40])))
 
+    def report_state(self):
+        try:
+            st = os.lstat(os.path.join(self.dest, REPORT))
+        except FileNotFoundError:
+            return None
+        return (st.st_ino, st.st_size, st.st_mtime_ns, st.st_ctime_ns)
+
+    def check_destination(self, when):
+        """What the program did to the destination since the last check: the
+        files it made are copies of files of the tree of that name, the
+        report is CP1252 with CR LF, everything else is as it was. Answers
+        the names of the copies it made."""
+        now = listing(self.dest)
+        problems = []
+        made = []
+        for name in sorted(set(self.dest_before) | set(now)):
+            old, new = self.dest_before.get(name), now.get(name)
+            if name == ".":
+                continue
+            if name == REPORT and new is not None:
+                if old == new:
+                    continue
+                if not new[0].startswith("-"):
+                    problems.append("%s is not a regular file (%s)" % (name, new[0]))
+                    continue
+                with open(os.path.join(self.dest, name), "rb") as f:
+                    why = report_problem(f.read())
+                if why:
+                    problems.append("%s: %s" % (name, why))
+            elif old is None:
+                if not new[0].startswith("-"):
+                    problems.append("%s was made and is not a regular file (%s)" % (name, new[0]))
+                elif name not in self.sources:
+                    problems.append("%s was made and no file of the tree has that name" % name)
+                elif new[-1] not in self.sources[name]:
+                    problems.append("%s was made and is not a copy of any of the tree's %d file(s) of that name"
+                                    % (name, len(self.sources[name])))
+                else:
+                    made.append(name)
+            elif new is None:
+                problems.append("%s, there before, is gone" % name)
+            elif old != new:
+                problems.append("%s, there before, changed: %s -> %s" % (name, old, new))
+        if problems:
+            raise Failure("the destination is wrong (%s):\n  %s\ndestination now: %s" %
+                          (when, "\n  ".join(problems), ", ".join(sorted(n for n in now if n != "."))))
+        self.dest_before = now
+        return made
+
+    def archive_done(self):
+        """A report written since the last look: the run's copies are all made."""
+        state = self.report_state()
+        if state == self.report_stat:
+            return
+        self.report_stat = state
+        if state is None:
+            raise Failure("%s was removed from the destination" % REPORT)
+        made = self.check_destination("after an archive run")
+        self.counts["copies checked"] += len(made)
+        self.counts["copies with accents, CJK or spaces"] += sum(
+            1 for n in made if " " in n or any(ord(c) > 0x7F for c in n))
+        self.note("report written; %d copies checked: %s" % (len(made), ", ".join(made)))
+        self.report_written = time.monotonic()
+        # Half the time the copies go again, so that later runs copy too
+        # (else every name is already there).
+        if made and self.rng.random() < 0.5:
+            for name in made:
+                os.remove(os.path.join(self.dest, name))
+            self.dest_before = listing(self.dest)
+
     def check_process(self):
         """False when the program ended cleanly (and was started again)."""
         code = self.program.proc.poll()
@@ -407,8 +658,52 @@ class Chaos:
         self.clean_quits += 1
         self.program.log.close()
         self.check_tree("after a quit")
+        self.archive_done()
+        self.check_destination("after a quit")
         self.start_program()
         return False
+
+    def observe(self, shown):
+        """Counts what newly came on screen."""
+        ids = set()
+        statistics = any(w.title == STATISTICS for w in shown)
+        for w in shown:
+            wid = w.window.id
+            ids.add(wid)
+            new = wid not in self.shown_ids
+            if new:
+                self.counted.discard(wid)
+            if w.title == RESULTS and wid not in self.counted and statistics:
+                # A search that finds nothing shows the (empty) results
+                # window for a moment, without the statistics.
+                self.counted.add(wid)
+                self.reached["results windows"] += 1
+                self.note("results window shown")
+            elif w.title in self.picture_names and new:
+                self.reached["previews"] += 1
+                self.note("preview of '%s' shown" % w.title)
+            elif self.is_help(w) and wid not in self.counted and self.help_in_place(w):
+                # The load places the window when it ends.
+                self.counted.add(wid)
+                self.reached["help loads"] += 1
+                self.note("help loaded")
+            elif self.is_box(w) and new and self.report_written is not None:
+                if time.monotonic() - self.report_written < 10:
+                    self.reached["archive runs"] += 1
+                    self.note("closing message of the archive run shown")
+                self.report_written = None
+        self.shown_ids = ids
+
+    def is_help(self, w):
+        return w.title == UNTITLED and not w.dialog and (w.width, w.height) == HELP_SIZE
+
+    def help_in_place(self, w):
+        x = int(self.desk.width / 2 - w.width / 2)
+        y = int(self.desk.height / 2 - (w.height - 150))
+        return abs(w.x - x) <= 2 and abs(w.y - y) <= 2
+
+    def is_box(self, w):
+        return w.title == UNTITLED and w.dialog and (w.width, w.height) != PROGRESS_SIZE
 
     def check_windows(self, shown):
         now = time.monotonic()
@@ -425,17 +720,17 @@ class Chaos:
         # Pings: one a second to a window; answers come to the root window.
         for s in self.desk.ping_answers():
             self.pings.pop(s, None)
-        alive = {w.id for w, *_ in shown}
+        alive = {w.window.id for w in shown}
         for s, (sent, wid, title) in list(self.pings.items()):
             if wid not in alive:
                 del self.pings[s]
             elif now - sent > PING_LIMIT:
                 raise Failure("the window '%s' did not answer a ping for %.0f s" % (title, PING_LIMIT))
         if shown and now - self.last_ping >= 1.0:
-            w, title = shown[int(now) % len(shown)][:2]
+            w = shown[int(now) % len(shown)]
             self.stamp += 1
-            self.pings[self.stamp] = (now, w.id, title)
-            self.desk.send_ping(w, self.stamp)
+            self.pings[self.stamp] = (now, w.window.id, w.title)
+            self.desk.send_ping(w.window, self.stamp)
             self.last_ping = now
 
     def start_program(self):
@@ -445,6 +740,9 @@ class Chaos:
         self.folders_given = False
         self.no_window_since = None
         self.pings.clear()
+        self.shown_ids = set()
+        self.report_written = None
+        self.fruitless = 0
         self.note("program started (pid %d)" % self.program.proc.pid)
 
     def watch(self):
@@ -452,9 +750,11 @@ class Chaos:
         if not self.check_process():
             return None
         self.check_output()
+        self.archive_done()
         shown = self.desk.windows_of(self.program.proc.pid)
         for w in shown:
-            self.seen[w[1]] = self.seen.get(w[1], 0) + 1
+            self.seen[w.title] = self.seen.get(w.title, 0) + 1
+        self.observe(shown)
         self.check_windows(shown)
         return shown
 
@@ -468,22 +768,30 @@ class Chaos:
                 return True
             time.sleep(min(0.05, left))
 
-    def wait_for_title(self, title, limit=3.0):
+    def wait_until(self, test, limit):
+        """Watches until test(shown) answers something true; that answer, or
+        None after the limit or a restart."""
         end = time.monotonic() + limit
-        while time.monotonic() < end:
+        while True:
             shown = self.watch()
             if shown is None:
                 return None
-            active = self.desk.active_window()
-            for w in shown:
-                if w[0].id == active and w[1] == title:
-                    return w
+            answer = test(shown)
+            if answer or time.monotonic() > end:
+                return answer or None
             time.sleep(0.05)
-        return None
+
+    def active_titled(self, title, shown):
+        active = self.desk.active_window()
+        return next((w for w in shown if w.window.id == active and w.title == title), None)
+
+    def wait_for_title(self, title, limit=3.0):
+        """The window of that title once it is the active one."""
+        return self.wait_until(lambda shown: self.active_titled(title, shown), limit)
 
     # Acting.
     def point_in(self, win):
-        w, title, x, y, width, height = win
+        title, x, y, width, height = win.title, win.x, win.y, win.width, win.height
         if self.rng.random() < 0.5 and title in CONTENT_HEIGHT:
             bar = height - CONTENT_HEIGHT[title]
             if self.rng.random() < 0.15 and bar > 0:
@@ -492,35 +800,48 @@ class Chaos:
             return x + hx, y + bar + hy
         return x + self.rng.randrange(max(1, width)), y + self.rng.randrange(max(1, height))
 
+    def content_point(self, win, point):
+        return win.x + point[0], win.y + win.height - CONTENT_HEIGHT[win.title] + point[1]
+
     def act(self, shown):
-        rng, desk = self.rng, self.desk
-        active = desk.active_window()
-        front = [w for w in shown if w[0].id == active]
+        rng = self.rng
         # While a folder dialog is up nothing else takes input, and nothing
         # but keys goes to the dialog (a click could make a folder).
-        dialogs = [w for w in shown if w[1] in (SEARCH_DIALOG, COPY_DIALOG)]
+        active = self.desk.active_window()
+        dialogs = [w for w in shown if w.title in (SEARCH_DIALOG, COPY_DIALOG)]
         if dialogs:
-            return self.act_in_dialog(([w for w in dialogs if w in front] or dialogs)[0])
+            return self.act_in_dialog(([w for w in dialogs if w.window.id == active] or dialogs)[0])
+        choice = rng.random()
+        if choice < QUIT_SHARE:
+            return self.quit(shown)
+        if choice < QUIT_SHARE + JOURNEY_SHARE:
+            return self.journey(shown)
+        self.random_event(shown)
+
+    def random_event(self, shown):
+        rng, desk = self.rng, self.desk
+        active = desk.active_window()
+        front = [w for w in shown if w.window.id == active]
         win = front[0] if front and rng.random() < 0.5 else rng.choice(shown)
-        kind = rng.choices(["click", "double", "middle", "drag", "key", "type", "flow"],
-                           [25, 8, 2, 6, 30, 8, 15])[0]
+        front_title = front[0].title if front else "?"
+        kind = rng.choices(list(RANDOM_WEIGHTS), list(RANDOM_WEIGHTS.values()))[0]
         self.counts[kind] += 1
         if kind == "click":
             x, y = self.point_in(win)
-            self.note("click at %d,%d in '%s'" % (x, y, win[1]))
+            self.note("click at %d,%d in '%s'" % (x, y, win.title))
             desk.click(x, y)
         elif kind == "double":
             x, y = self.point_in(win)
-            self.note("double click at %d,%d in '%s'" % (x, y, win[1]))
+            self.note("double click at %d,%d in '%s'" % (x, y, win.title))
             desk.click(x, y, count=2)
         elif kind == "middle":
             x, y = self.point_in(win)
-            self.note("middle click at %d,%d in '%s'" % (x, y, win[1]))
+            self.note("middle click at %d,%d in '%s'" % (x, y, win.title))
             desk.click(x, y, button=2)
         elif kind == "drag":
             other = rng.choice(shown)
             (x0, y0), (x1, y1) = self.point_in(win), self.point_in(other)
-            self.note("drag from %d,%d in '%s' to %d,%d in '%s'" % (x0, y0, win[1], x1, y1, other[1]))
+            self.note("drag from %d,%d in '%s' to %d,%d in '%s'" % (x0, y0, win.title, x1, y1, other.title))
             desk.move(x0, y0)
             desk.button(True, 1)
             steps = rng.randrange(3, 10)
@@ -530,25 +851,48 @@ class Chaos:
             desk.button(False, 1)
         elif kind == "key":
             key = rng.choice(KEYS)
-            self.note("key %s in '%s'" % (key, front[0][1] if front else "?"))
+            if key == "alt+F4" and front_title == SEARCH:
+                key = "Escape"  # closing the search window quits: only on purpose
+            self.note("key %s in '%s'" % (key, front_title))
             desk.key(key)
         elif kind == "type":
-            text = ",".join(rng.sample(NAMES, rng.randrange(1, 5)))
-            self.note("typed '%s' in '%s'" % (text, front[0][1] if front else "?"))
+            text = ",".join(n for n in rng.sample(NAMES, rng.randrange(1, 5)) if n.isascii() and " " not in n)
+            self.note("typed '%s' in '%s'" % (text, front_title))
             desk.type(text)
         else:
-            self.flow(shown)
+            text = rng.choice([",".join(rng.sample(NAMES, rng.randrange(1, 4)))] * 3 + PASTE_TEXTS)
+            self.paste(text, "in '%s'" % front_title)
+
+    def paste(self, text, where):
+        if self.clipboard.put(text):
+            self.note("pasted %r %s" % (text[:60], where))
+            self.desk.key("ctrl+v")
+            self.counts["pastes"] += 1
+            return True
+        self.note("could not own the clipboard to paste %r" % text[:60])
+        return False
 
     def act_in_dialog(self, win):
         rng, desk = self.rng, self.desk
-        title = win[1]
+        title = win.title
+        if win.width < DIALOG_MIN_WIDTH:
+            # The dialog's own message ("Directory not found").
+            self.note("Return on the message of '%s'" % title)
+            desk.key("Return")
+            return
+        # The folder may change here: the next search gives both again.
+        self.folders_given = False
+        # A path is typed only into a dialog as it opened, with the keyboard
+        # in its name field; after other keys it may be elsewhere.
+        fresh = win.window.id not in self.dialogs_used
+        self.dialogs_used.add(win.window.id)
         choice = rng.random()
-        if choice < 0.6:
+        if choice < 0.6 and fresh:
             path = self.tree if title == SEARCH_DIALOG else self.dest
             self.note("typed %s and Return in '%s'" % (path, title))
             desk.type(path)
             desk.key("Return")
-        elif choice < 0.8 or title == COPY_DIALOG:
+        elif choice < 0.9 or title == COPY_DIALOG:
             # Only a typed destination: the dialog's own choice could be the tree.
             self.note("Escape in '%s'" % title)
             desk.key("Escape")
@@ -557,76 +901,271 @@ class Chaos:
             self.note("key %s in '%s'" % (key, title))
             desk.key(key)
 
-    def bring_to_front(self, title, shown):
-        for w in shown:
-            if w[1] == title:
-                hx, hy = (w[2] + w[4] // 2, w[3] + w[5] - 8)
-                self.note("click at %d,%d to bring '%s' to the front" % (hx, hy, title))
-                self.desk.click(hx, hy)
-                return w
-        return None
+    # Journeys: what a user does on purpose, step by step, each step waiting
+    # for what the user would see. Each gives up when the program shows
+    # something else.
+    def journey(self, shown):
+        titles = {w.title for w in shown}
+        box = any(self.is_box(w) for w in shown)
+        busy = any(w.title == UNTITLED and (w.width, w.height) == PROGRESS_SIZE for w in shown)
+        possible = {}
+        if box:
+            possible["dismiss"] = True
+        elif not busy:
+            possible["about"] = True
+            possible["search"] = SEARCH in titles
+            possible["archive"] = possible["preview"] = RESULTS in titles
+            possible["help"] = SEARCH in titles or RESULTS in titles
+            possible["recover"] = not possible["help"]
+        names = [n for n in JOURNEY_WEIGHTS if possible.get(n)]
+        if not names:
+            return self.random_event(shown)
+        name = self.rng.choices(names, [JOURNEY_WEIGHTS[n] for n in names])[0]
+        self.counts["journey " + name] += 1
+        getattr(self, "journey_" + name)(shown)
 
-    def give_folders(self, shown):
+    def bring_to_front(self, title, shown):
+        """The window of that title, clicked where nothing reacts and active."""
+        win = next((w for w in shown if w.title == title), None)
+        if win is None:
+            return None
+        active = self.active_titled(title, shown)
+        if active:
+            return active
+        hx, hy = win.x + win.width // 2, win.y + win.height - 8
+        self.note("click at %d,%d to bring '%s' to the front" % (hx, hy, title))
+        self.desk.click(hx, hy)
+        return self.wait_for_title(title)
+
+    def covering(self, win, x, y, shown):
+        """A window of the program above win over that point of it (with
+        room for frames), or None."""
+        order = self.desk.stacking()
+        level = order.index(win.window.id) if win.window.id in order else -1
+        return next((w for w in shown if w.window.id in order and order.index(w.window.id) > level and
+                     w.x - 10 <= x < w.x + w.width + 10 and w.y - 30 <= y < w.y + w.height + 10), None)
+
+    def close_window(self, w, depth=0):
+        """The help, about or preview window closed as a user does: a click
+        into a preview closes it; the others are activated and get Alt+F4.
+        A window of these over it is closed first."""
+        desk = self.desk
+        if w.title not in self.picture_names and not self.is_help(w) and w.title != SPLASH_OR_ABOUT:
+            return False
+        shown = self.watch() or []
+        points = [(w.x + w.width * i // 4, w.y + w.height * j // 4) for j in (2, 1, 3) for i in (2, 1, 3)]
+        point = next((p for p in points if not self.covering(w, p[0], p[1], shown)), None)
+        if point is None:
+            cover = self.covering(w, points[0][0], points[0][1], shown)
+            return depth < 2 and self.close_window(cover, depth + 1) and self.close_window(w, depth + 1)
+        if w.title in self.picture_names:
+            self.note("click into the preview '%s' to close it" % w.title)
+            desk.click(*point)
+        else:
+            self.note("click into '%s', then Alt+F4 in it" % w.title)
+            desk.click(*point)
+            if not self.wait_until(lambda shown: self.desk.active_window() == w.window.id, 3):
+                return False
+            desk.key("alt+F4")
+        return bool(self.wait_until(lambda shown: all(s.window.id != w.window.id for s in shown), 3))
+
+    def reach(self, title, points):
+        """The window of that title in front, and the first of the content
+        points that no other window of the program covers, on screen; help,
+        about and preview windows in the way are closed. (None, None) when
+        that fails."""
+        for _ in range(3):
+            win = self.bring_to_front(title, self.watch() or [])
+            shown = self.watch()
+            if not win or shown is None:
+                return None, None
+            cover = None
+            for point in points:
+                x, y = self.content_point(win, point)
+                cover = self.covering(win, x, y, shown)
+                if cover is None:
+                    return win, (x, y)
+            if not self.close_window(cover):
+                return None, None
+        return None, None
+
+    def give_folders(self):
         """Both folder dialogs, given the tree and the destination."""
-        if not self.bring_to_front(SEARCH, shown) or not self.pause(0.2):
-            return
         for shortcut, title, path in (("ctrl+o", SEARCH_DIALOG, self.tree), ("ctrl+shift+o", COPY_DIALOG, self.dest)):
+            # The shortcut is the search window's: it must be the active one.
+            if not self.bring_to_front(SEARCH, self.watch() or []):
+                return False
             self.note("%s, then %s typed" % (shortcut, path))
             self.desk.key(shortcut)
-            if not self.wait_for_title(title):
-                return
+            dialog = self.wait_for_title(title)
+            if not dialog:
+                self.note("no active '%s'" % title)
+                return False
+            self.dialogs_used.add(dialog.window.id)
             self.desk.type(path)
             self.desk.key("Return")
-            if not self.pause(0.3):
-                return
+            if not self.wait_until(lambda shown: all(w.title != title for w in shown), 3):
+                self.note("'%s' still open" % title)
+                return False
         self.folders_given = True
+        return True
 
-    def flow(self, shown):
-        """What a user does on purpose."""
+    def journey_search(self, shown):
         rng, desk = self.rng, self.desk
-        titles = {w[1] for w in shown}
-        flows = ["help", "about"]
-        if SEARCH in titles:
-            flows += ["folders", "search", "search"]
-        if RESULTS in titles:
-            flows += ["archive", "archive", "preview", "preview", "preview"]
-        flow = rng.choice(flows)
-        self.counts["flow " + flow] += 1
-        if flow == "help":
-            self.note("Ctrl+? for the help")
-            desk.key("ctrl+question")
-        elif flow == "about":
-            win = rng.choice(shown)
-            if win[1] in CONTENT_HEIGHT:
-                bar = win[5] - CONTENT_HEIGHT[win[1]]
-                self.note("Help menu > About in '%s'" % win[1])
-                desk.click(win[2] + (175 if win[1] != STATISTICS else 130), win[3] + bar // 2)
-                if self.pause(0.3):
-                    desk.key("Down")
-                    desk.key("Return")
-        elif flow == "folders":
-            self.give_folders(shown)
-        elif flow == "search":
-            if not self.folders_given and rng.random() < 0.7:
-                self.counts["flow folders"] += 1
-                return self.give_folders(shown)
-            win = [w for w in shown if w[1] == SEARCH][0]
-            x, y = win[2] + 350, win[3] + win[5] - CONTENT_HEIGHT[SEARCH] + 340
-            text = ",".join(rng.sample(NAMES, rng.randrange(1, 6)))
-            self.note("search for '%s'" % text)
-            desk.click(x, y)
-            desk.key("ctrl+a")
+        if self.fruitless >= FRUITLESS_LIMIT:
+            # Random clicks and keys can set a prefix, another extension or
+            # another folder that no name matches: a fresh start resets them.
+            self.note("%d searches found nothing: Ctrl+Q for a fresh start" % self.fruitless)
+            self.counts["quit for a fresh start"] += 1
+            self.fruitless = 0
+            desk.key("ctrl+q")
+            return
+        if not self.bring_to_front(SEARCH, self.watch() or []):
+            return
+        if (not self.folders_given or rng.random() < 0.1) and not self.give_folders():
+            return
+        win, point = self.reach(SEARCH, QUERY_POINTS)
+        if not win:
+            return
+        names = rng.sample(PICTURE_NAMES, rng.randrange(1, 5))
+        if rng.random() < 0.3:
+            names.append(rng.choice(OTHER_NAMES))
+        text = ",".join(names)
+        desk.click(*point)
+        desk.key("ctrl+a")
+        if not text.isascii() or " " in text or rng.random() < 0.5:
+            if not self.paste(text, "into the query field"):
+                return
+        else:
+            self.note("typed '%s' into the query field" % text)
             desk.type(text)
+        before = self.reached["results windows"]
+        if rng.random() < 0.5:
+            self.note("Return in the query field")
+            desk.key("Return", hold=0.2)
+        else:
+            self.note("click on Search")
+            desk.click(*self.content_point(win, (646, 464)))
+        # The results, or a message box ("No items found!").
+        got = self.wait_until(lambda shown: self.reached["results windows"] > before or
+                              next((w for w in shown if self.is_box(w)), None), 10)
+        if got is True:
+            self.fruitless = 0
+        else:
+            self.note("no results: %s" % ("a message box %dx%d" % (got.width, got.height) if got else "nothing"))
+            self.folders_given = False  # the folders may be others by now
+            self.fruitless += 1
+
+    def journey_archive(self, shown):
+        rng, desk = self.rng, self.desk
+        win, point = self.reach(RESULTS, [ARCHIVE_BUTTON])
+        if not win or not self.pause(0.3):
+            return
+        for _ in range(rng.choice([0, 0, 0, 1, 2])):
+            row = rng.randrange(6)
+            win, tick = self.reach(RESULTS, [(CHECK_COLUMN, FIRST_ROW + ROW_HEIGHT * row)])
+            if not win:
+                return
+            self.note("click on the check box of row %d" % row)
+            desk.click(*tick)
+            if not self.pause(0.1):
+                return
+        before = self.reached["archive runs"]
+        if rng.random() < 0.5:
+            self.note("click on Archive Files")
+            desk.click(*point)
+        else:
+            self.note("Return in the results window")
+            desk.key("Return", hold=0.2)
+        box = self.wait_until(lambda shown: self.reached["archive runs"] > before and
+                              next((w for w in shown if self.is_box(w)), None), 20)
+        if box and self.wait_until(lambda shown: self.active_titled(UNTITLED, shown), 3):
+            self.note("Return on the closing message")
             desk.key("Return")
-        elif flow == "archive":
-            win = [w for w in shown if w[1] == RESULTS][0]
-            self.note("Archive Files")
-            desk.click(win[2] + 635, win[3] + win[5] - CONTENT_HEIGHT[RESULTS] + 390)
-        elif flow == "preview":
-            win = [w for w in shown if w[1] == RESULTS][0]
-            row = rng.randrange(5)
-            self.note("double click on row %d of the results" % row)
-            desk.click(win[2] + 150, win[3] + win[5] - CONTENT_HEIGHT[RESULTS] + 22 + 18 * row, count=2)
+            self.wait_for_title(SEARCH, 5)
+
+    def journey_preview(self, shown):
+        rng, desk = self.rng, self.desk
+        for w in shown:
+            if w.title in self.picture_names and not self.close_window(w):
+                return
+        row = rng.choice([0, 0, 0, 0, 0, 1, 1, 2])
+        win, point = self.reach(RESULTS, [(x, FIRST_ROW + ROW_HEIGHT * row) for x in (NAME_COLUMN, 120, 250, 400)])
+        if not win or not self.pause(0.3):
+            return
+        before = self.reached["previews"]
+        self.note("double click on row %d of the results at %d,%d" % (row, point[0], point[1]))
+        desk.click(*point, count=2)
+        box = self.wait_until(lambda shown: self.reached["previews"] > before or
+                              next((w for w in shown if self.is_box(w)), None), 3)
+        if box is not True and box and self.active_titled(UNTITLED, self.watch() or []):
+            self.note("Return on the message")
+            desk.key("Return")
+
+    def journey_help(self, shown):
+        desk = self.desk
+        for w in shown:
+            # Closed first: the load is seen when the window comes back.
+            if self.is_help(w) and not self.close_window(w):
+                return
+        titles = [t for t in (SEARCH, RESULTS) if any(w.title == t for w in shown)]
+        if not titles or not self.bring_to_front(self.rng.choice(titles), self.watch() or []):
+            return
+        before = self.reached["help loads"]
+        self.note("Ctrl+? for the help")
+        desk.key("ctrl+question")
+        self.wait_until(lambda shown: self.reached["help loads"] > before, 8)
+
+    def journey_about(self, shown):
+        win = self.rng.choice(shown)
+        if win.title in CONTENT_HEIGHT:
+            bar = win.height - CONTENT_HEIGHT[win.title]
+            self.note("Help menu > About in '%s'" % win.title)
+            self.desk.click(win.x + (175 if win.title != STATISTICS else 130), win.y + bar // 2)
+            if self.pause(0.3):
+                self.desk.key("Down")
+                self.desk.key("Return")
+
+    def journey_recover(self, shown):
+        """Neither the search nor the results window is shown: the others
+        are closed, which brings the search window back."""
+        for w in shown:
+            if w.title == STATISTICS:
+                if self.bring_to_front(STATISTICS, [w]):
+                    self.note("Alt+F4 in the statistics window")
+                    self.desk.key("alt+F4")
+                    self.wait_until(lambda shown: all(s.window.id != w.window.id for s in shown), 3)
+            elif not self.close_window(w):
+                continue
+            return
+
+    def journey_dismiss(self, shown):
+        box = next((w for w in shown if self.is_box(w)), None)
+        if box and self.bring_to_front(UNTITLED, [box]):
+            key = self.rng.choice(["Return", "Return", "Escape", "space"])
+            self.note("%s on the message box" % key)
+            self.desk.key(key)
+            self.pause(0.2)
+
+    def quit(self, shown):
+        """Quit on purpose: Ctrl+Q, Alt+F4 on the search window or File > Quit."""
+        how = self.rng.choice(["key", "close", "menu"])
+        self.counts["quit " + how] += 1
+        if how == "key":
+            self.note("Ctrl+Q")
+            self.desk.key("ctrl+q")
+        elif how == "close":
+            if self.bring_to_front(SEARCH, shown):
+                self.note("Alt+F4 on the search window")
+                self.desk.key("alt+F4")
+        else:
+            titles = [t for t in (SEARCH, RESULTS) if any(w.title == t for w in shown)]
+            if titles and self.bring_to_front(self.rng.choice(titles), shown):
+                self.note("File > Quit")
+                self.desk.key("alt+f")
+                if self.pause(0.3):
+                    self.desk.key("Up")  # from the first item to the last: Quit
+                    self.desk.key("Return")
 
     def finish(self):
         """A clean end: dialogs and menus closed, then Quit."""
@@ -650,6 +1189,16 @@ class Chaos:
                           ("signal %d" % -code if code < 0 else "exit code %d" % code))
         self.check_output()
         self.check_tree("at the end")
+        self.archive_done()
+        self.check_destination("at the end")
+
+    def shortfall(self):
+        """What the run reached less often than MINIMUMS ask for its length."""
+        if self.opts.seconds < MINIMUM_RUN:
+            return []
+        return ["%d %s (at least %d)" % (self.reached[what], what, need)
+                for what, need in ((w, int(n * self.opts.seconds / 120)) for w, n in MINIMUMS.items())
+                if self.reached[what] < need]
 
     def run(self):
         """The number of failures (after the first, only with keep_going)."""
@@ -673,10 +1222,12 @@ class Chaos:
                 self.report(f)
                 if not self.opts.keep_going:
                     return failures
-            # Go on with a new start and the tree as it is now.
+            # Go on with a new start, the tree and the destination as they are now.
             self.program.stop()
             self.events.clear()
             self.before = listing(self.tree)
+            self.dest_before = listing(self.dest)
+            self.report_stat = self.report_state()
             self.start_program()
 
     def report(self, failure):
@@ -712,10 +1263,16 @@ def main():
     finally:
         if hasattr(chaos, "program"):
             chaos.program.stop()
-    print("chaos: %s: %d starts, %d clean quits; events: %s; windows seen: %s" %
-          ("%d failures" % failures if failures else "passed", chaos.starts, chaos.clean_quits,
-           ", ".join("%s %d" % kv for kv in sorted(chaos.counts.items())),
-           ", ".join("'%s'" % t for t in sorted(chaos.seen))))
+    print("chaos: reached %s; %d starts, %d clean quits" %
+          (", ".join("%d %s" % (chaos.reached[w], w) for w in MINIMUMS), chaos.starts, chaos.clean_quits))
+    print("chaos: events: %s" % ", ".join("%s %d" % kv for kv in sorted(chaos.counts.items())))
+    print("chaos: windows seen: %s" % ", ".join("'%s'" % t for t in sorted(chaos.seen)))
+    short = chaos.shortfall()
+    if short and not failures:
+        print("FAIL: the run explored too little in %.0f s: %s (seed %d)" %
+              (opts.seconds, ", ".join(short), chaos.seed))
+        return 1
+    print("chaos: %s" % ("%d failures" % failures if failures else "passed"))
     return 1 if failures else 0
 
 

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Random real clicks, drags and keys against the program for a while (see
-# chaos.py), on Xvfb with a window manager. Run in the sanitizer build.
+# Random real clicks, drags, keys and pastes against the program for a
+# while, mixed with searches, previews, archive runs and help loads made on
+# purpose (see chaos.py), on Xvfb with a window manager. Run in the
+# sanitizer build.
 #
-#   chaos_test.sh [--wm openbox|xfwm4] [--keep-going] PROGRAM_FOLDER [SECONDS]
+#   chaos_test.sh [--wm openbox|xfwm4|mutter|kwin_x11] [--keep-going] PROGRAM_FOLDER [SECONDS]
 #
 # CHAOS_SEED=N replays the choices of an earlier run; without it the seed
 # is random and printed. --keep-going reports each failure and goes on with
-# a new start until the time is up (for long runs by hand).
+# a new start until the time is up (for long runs by hand). A run of 60 s
+# or more fails when it reached too few result windows, archive runs,
+# previews or help loads for its length.
 set -uo pipefail
 
 wm=openbox
