@@ -210,13 +210,16 @@ def sources_by_name(root):
 
 
 def report_problem(data):
-    """Why the report's bytes are not CP1252 text with CR LF line ends, or None."""
+    """Why the report's bytes are not CP1252 text with CR LF line ends, or None.
+    The one platform line end (LF) of each search's statistics, between the
+    missing names and the total, stands alone: CR LF, LF, CR LF."""
     try:
         data.decode("cp1252")
     except UnicodeDecodeError as e:
         return "not CP1252: %s in %r" % (e, data[max(0, e.start - 40):e.end + 40])
     for i, byte in enumerate(data):
-        if byte == 0x0A and (i == 0 or data[i - 1] != 0x0D):
+        platform_end = data[max(0, i - 2):i] == b"\r\n" and data[i + 1:i + 3] == b"\r\n"
+        if byte == 0x0A and (i == 0 or data[i - 1] != 0x0D) and not platform_end:
             return "a line break without CR at byte %d: %r" % (i, data[max(0, i - 60):i + 40])
         if byte == 0x0D and (i + 1 == len(data) or data[i + 1] != 0x0A):
             return "a CR without LF at byte %d: %r" % (i, data[max(0, i - 60):i + 40])
