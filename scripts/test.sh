@@ -15,4 +15,9 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 build "$dir" "${opts[@]}"
 cd "$dir"
-ctest --output-on-failure -j"$(nproc)" --timeout 300
+status=0
+ctest --output-on-failure -j"$(nproc)" --timeout 300 || status=$?
+# What the random-event tests reached, also when they passed.
+awk '/^[0-9]+\/[0-9]+ Test: / { test = $3 } /^chaos: (reached|passed)/ { print test ": " $0 }' \
+  Testing/Temporary/LastTest.log 2>/dev/null || true
+exit "$status"
