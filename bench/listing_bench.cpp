@@ -44,8 +44,8 @@ int main(int argc, char** argv) {
       argc, argv,
       "usage: listing_bench [FOLDER]\n"
       "Lists a tree of 10,000 folders and 100,000 files through the plugin and with find.\n"
-      "The tree is made in FOLDER (default /tmp/skerrow-bench-tree), which must not exist,\n"
-      "be empty, or hold a tree a benchmark made.\n");
+      "The tree is made in FOLDER (default /tmp/skerrow-bench-tree), which must be missing,\n"
+      "empty, or hold a tree a benchmark made.\n");
   std::string root = args.empty() ? "/tmp/skerrow-bench-tree" : args[0];
   if (!bench::EnsureTree(root, 10000, 10)) return 1;
   rb::SetApplicationFolderPathForTesting(SKERROW_PROGRAM_DIR);

@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
       "usage: search_bench [FOLDER]\n"
       "Searches a tree of 10,000 folders and 100,000 files for one name, against find,\n"
       "and times the duplicate filter and the missing-name report.\n"
-      "The tree is made in FOLDER (default /tmp/skerrow-bench-tree), which must not exist,\n"
-      "be empty, or hold a tree a benchmark made.\n");
+      "The tree is made in FOLDER (default /tmp/skerrow-bench-tree), which must be missing,\n"
+      "empty, or hold a tree a benchmark made.\n");
   std::string root = args.empty() ? "/tmp/skerrow-bench-tree" : args[0];
   if (!bench::EnsureTree(root, 10000, 10)) return 1;
   bench::StartProgramOffscreen();

@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
       "usage: subfolder_names_bench [FOLDER [ROUNDS]]\n"
       "Walks folders of 8,000 and 16,000 subfolders with short, 100-byte and CJK names,\n"
       "best of ROUNDS (default 5). They are made in FOLDER (default /tmp/skerrow-bench-subfolders),\n"
-      "which must not exist, be empty, or hold folders a benchmark made.\n");
+      "which must be missing, empty, or hold folders a benchmark made.\n");
   std::string root = args.empty() ? "/tmp/skerrow-bench-subfolders" : args[0];
   const int rounds = args.size() > 1 ? std::max(1, std::atoi(args[1].c_str())) : 5;
   if (!bench::ClaimFolder(root)) return 1;
