@@ -209,14 +209,25 @@ def sources_by_name(root):
     return sources
 
 
+# Line breaks pasted into the query are part of a name (taken as typed:
+# split at commas, the last part of a path), and the report lists names
+# as they are.
+NAME_BREAKS = sorted({part.split("/")[-1].encode("cp1252", "replace")
+                      for text in PASTE_TEXTS for part in text.split(",") if "\n" in part.split("/")[-1]},
+                     key=len, reverse=True)
+
+
 def report_problem(data):
     """Why the report's bytes are not CP1252 text with CR LF line ends, or None.
     The one platform line end (LF) of each search's statistics, between the
-    missing names and the total, stands alone: CR LF, LF, CR LF."""
+    missing names and the total, stands alone: CR LF, LF, CR LF; so do the
+    line breaks inside names pasted into the query."""
     try:
         data.decode("cp1252")
     except UnicodeDecodeError as e:
         return "not CP1252: %s in %r" % (e, data[max(0, e.start - 40):e.end + 40])
+    for name in NAME_BREAKS:
+        data = data.replace(name, name.replace(b"\n", b" "))
     for i, byte in enumerate(data):
         platform_end = data[max(0, i - 2):i] == b"\r\n" and data[i + 1:i + 3] == b"\r\n"
         if byte == 0x0A and (i == 0 or data[i - 1] != 0x0D) and not platform_end:
