@@ -382,6 +382,13 @@ class TopWidget : public QMainWindow {
  public:
   Window* owner = nullptr;
 
+  TopWidget() {
+    focusWatch_ = QObject::connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+      if (now && now->window() == this) FocusCameTo(now);
+    });
+  }
+  ~TopWidget() override { QObject::disconnect(focusWatch_); }
+
  protected:
   bool event(QEvent* e) override {
     if (owner && (e->type() == QEvent::WindowActivate || e->type() == QEvent::WindowDeactivate)) {
@@ -419,17 +426,38 @@ class TopWidget : public QMainWindow {
   // Tab and Shift+Tab pass over a control that lies wholly outside the
   // window's content, where no one sees it (nor what is typed into it).
   bool focusNextPrevChild(bool next) override {
-    QWidget* content = centralWidget();
+    const bool wasStepping = stepping_;
+    stepping_ = true;
     QWidget* start = focusWidget();
+    bool moved = true;
     for (int step = 0; step < 256; ++step) {
-      if (!QMainWindow::focusNextPrevChild(next)) return false;
+      moved = QMainWindow::focusNextPrevChild(next);
       QWidget* now = focusWidget();
-      if (!now || now == start || !content || !content->isAncestorOf(now)) return true;
-      const QRect area(now->mapTo(content, QPoint(0, 0)), now->size());
-      if (area.intersects(content->rect())) return true;
+      if (!moved || !now || now == start || !OutOfSight(now)) break;
     }
-    return true;
+    stepping_ = wasStepping;
+    return moved;
   }
+
+ private:
+  // Whether a control of this window lies wholly outside its content.
+  bool OutOfSight(QWidget* w) const {
+    QWidget* content = centralWidget();
+    if (!w || !content || w == content || !content->isAncestorOf(w)) return false;
+    return !QRect(w->mapTo(content, QPoint(0, 0)), w->size()).intersects(content->rect());
+  }
+  // Such a control never keeps the focus, however it came to it (the
+  // toolkit gives an activated window's last or first control the focus
+  // without asking where it lies): the next control in sight takes it, or
+  // the content itself.
+  void FocusCameTo(QWidget* now) {
+    if (stepping_ || !OutOfSight(now)) return;
+    focusNextPrevChild(true);
+    if (OutOfSight(focusWidget())) centralWidget()->setFocus(Qt::OtherFocusReason);
+  }
+
+  QMetaObject::Connection focusWatch_;
+  bool stepping_ = false;
 };
 
 }  // namespace

@@ -516,6 +516,42 @@ TEST_F(WindowTest, AMessageBoxIsTheActiveWindowFromItsShowUntilItCloses) {
   EXPECT_TRUE(rb::RunEventLoopUntil([&] { return third->_IsActive(); }, 2000));
 }
 
+// A scratch field below the window's bottom edge, first in the focus chain,
+// and a field in sight.
+class ScratchWindow : public ActiveWindow {
+ public:
+  void Layout() override { _ApplyProperties({{"Width", 300}, {"Height", 200}}); }
+  void CreateControls() override {
+    _NewControl<rb::EditField>("Scratch", {{"Left", 10}, {"Top", 230}, {"Width", 200}, {"Height", 60},
+                                           {"MultiLine", true}});
+    _NewControl<rb::EditField>("Field", {{"Left", 10}, {"Top", 10}, {"Width", 200}, {"Height", 22}});
+  }
+};
+
+TEST_F(WindowTest, NoKeyLandsInAControlOutsideTheWindowHoweverTheFocusWentThere) {
+  auto w = rb::ImplicitWindow<ScratchWindow>("ScratchWindow");
+  auto other = rb::ImplicitWindow<SideWindow>("SideWindow");
+  rb::Ref<rb::EditField> scratch = w->Control<rb::EditField>("Scratch");
+  rb::Ref<rb::EditField> field = w->Control<rb::EditField>("Field");
+  scratch->SetText("kept\r\n");
+  auto activate = [](const rb::Ref<rb::Window>& window) {
+    rb::ActivateForTesting(window);
+    return rb::RunEventLoopUntil([&] { return window->_IsActive(); }, 2000);
+  };
+  // Activation gives the focus to a control in sight, also when the
+  // scratch field had it last (given while the window was inactive).
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(activate(other));
+    if (round == 1) scratch->SetFocus();
+    ASSERT_TRUE(activate(w));
+    EXPECT_FALSE(scratch->HasFocus()) << "round " << round;
+    rb::KeyClickForTesting(w, "Return");
+    rb::KeyClickForTesting(w, "x");
+  }
+  EXPECT_EQ(scratch->Text().Bytes(), "kept\r\n");
+  EXPECT_EQ(field->Text().Bytes(), "xx");
+}
+
 class GuardedWindow : public rb::Window {
  public:
   bool keepOpen = true;
