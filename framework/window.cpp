@@ -196,6 +196,25 @@ void DescribeFloatingWindow(QWidget* top) {
   xcb_flush(c);
 }
 
+// KWin keeps a window transient for the group above only the group's
+// windows mapped before it: a window shown later, or shown again, comes
+// above the floating windows when it is activated. They are raised over
+// it again, in the order they were last active; a modal dialog stays on
+// top of them all.
+void KeepFloatingWindowsAbove(Window* activated) {
+  if (activated->Frame() == Window::FrameFloating || _OpenModalDialog()) return;
+  xcb_connection_t* c = X11Connection();
+  QWidget* top = activated->_TopWidget();
+  if (!c || !top) return;
+  const xcb_window_t root = RootOf(c, top);
+  if (root == XCB_WINDOW_NONE || WindowManagerName(c, root) != "KWin") return;
+  const std::vector<Window*> order = registry().activated;
+  for (Window* w : order) {
+    QWidget* t = w->_TopWidget();
+    if (w->Frame() == Window::FrameFloating && w->_IsOpen() && t && t->isVisible()) t->raise();
+  }
+}
+
 bool Mapped(Window* w) {
   QWidget* top = w->_TopWidget();
   if (!w->_IsOpen() || !top || !top->isVisible()) return true;  // nothing to wait for
@@ -407,6 +426,7 @@ class TopWidget : public QMainWindow {
         if (activate) owner->_Activated();
         else owner->Event_Deactivate();
       });
+      if (activate && owner && owner->_IsOpen()) KeepFloatingWindowsAbove(owner);
     }
     return QMainWindow::event(e);
   }

@@ -57,6 +57,8 @@ START_LIMIT = 60.0      # seconds until the first window of a start
 SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
                    "SUMMARY: UndefinedBehaviorSanitizer", "AddressSanitizer:DEADLYSIGNAL")
 # What a run must reach per 120 s; runs shorter than MINIMUM_RUN are not held to it.
+# CHAOS_TRACE=FILE writes every event there as it happens (runs by hand).
+TRACE = open(os.environ["CHAOS_TRACE"], "a") if os.environ.get("CHAOS_TRACE") else None
 MINIMUMS = {"results windows": 10, "archive runs": 5, "previews": 5, "help loads": 3}
 MINIMUM_RUN = 60.0
 
@@ -523,6 +525,9 @@ class Chaos:
 
     def note(self, text):
         self.events.append((time.monotonic() - self.t0, text))
+        if TRACE:
+            TRACE.write("%10.3f  %s\n" % self.events[-1])
+            TRACE.flush()
 
     # Set-up: tree, destination, user.
     def prepare(self):
@@ -936,6 +941,8 @@ class Chaos:
             return self.random_event(shown)
         name = self.rng.choices(names, [JOURNEY_WEIGHTS[n] for n in names])[0]
         self.counts["journey " + name] += 1
+        if TRACE:
+            self.note("journey %s" % name)
         getattr(self, "journey_" + name)(shown)
 
     def bring_to_front(self, title, shown):
@@ -971,6 +978,9 @@ class Chaos:
         point = next((p for p in points if not self.covering(w, p[0], p[1], shown)), None)
         if point is None:
             cover = self.covering(w, points[0][0], points[0][1], shown)
+            if TRACE:
+                self.note("'%s' at %d,%d %dx%d covered by '%s' at %d,%d %dx%d" % (
+                    w.title, w.x, w.y, w.width, w.height, cover.title, cover.x, cover.y, cover.width, cover.height))
             return depth < 2 and self.close_window(cover, depth + 1) and self.close_window(w, depth + 1)
         if w.title in self.picture_names:
             self.note("click into the preview '%s' to close it" % w.title)

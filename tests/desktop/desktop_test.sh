@@ -632,6 +632,45 @@ scenario_show_again() {
   log "show_again: search window at $search_at and results window at $results_at each time"
 }
 
+# Floating windows stay above windows shown again: the help window (moved
+# to the top left corner by the user) above the search window after the
+# results window's Cancel and above the results window on the next search.
+scenario_floating_over_shown_again() {
+  small_tree
+  start_search_window
+  search_for "$work/small" "$work/dest" "p1,p2"
+  wait_for 20 "results window" is_shown "$RESULTS"
+  wait_for 10 "active results window" active_is "$RESULTS"
+  xdotool key ctrl+question
+  wait_for 10 "help window" active_is "$HELP"
+  local help run
+  help=$(shown_window "$HELP")
+  xdotool windowmove "$help" 0 0
+  cornered() { geometry "$help"; [ "$gx" -le 10 ] && [ "$gy" -le 60 ]; }
+  wait_for 10 "help window in the corner" cornered
+  help_above() {
+    local w
+    w=$(shown_window "$1") || fail "no window '$1'"
+    [ "$(stacking_index "$help")" -gt "$(stacking_index "$w")" ] ||
+      fail "the help window is below the '$1' window shown again, $2 (stacking $(xprop -root _NET_CLIENT_LIST_STACKING))"
+  }
+  for run in 1 2; do
+    click_content "$(shown_window "$RESULTS")" 412 523 390
+    wait_for 10 "active search window after Cancel (round $run)" active_is "$SEARCH"
+    sleep 0.3
+    help_above "$SEARCH" "after Cancel (round $run)"
+    click_in "$search" 350 380
+    xdotool key End Return
+    wait_for 20 "results window (round $run)" is_shown "$RESULTS"
+    wait_for 10 "active results window (round $run)" active_is "$RESULTS"
+    sleep 0.3
+    help_above "$RESULTS" "on the next search (round $run)"
+  done
+  xdotool key ctrl+q
+  expect_exit "Ctrl+Q in the results window"
+  log "floating_over_shown_again: the help window stayed above the search and results windows shown again"
+}
+
 # Another program's window: an xterm titled "other" at the top left.
 start_other() {
   require_tools xterm
@@ -738,7 +777,7 @@ scenario_click_activates() {
   log "click_activates: a click made results, statistics, preview and help active, the floating windows stayed between"
 }
 
-ALL=(startup splash_close dialog_search_copy paste archive box_over_floating show_again close_windows
+ALL=(startup splash_close dialog_search_copy paste archive box_over_floating show_again floating_over_shown_again close_windows
      quit_during_search floating_focus click_activates help_copy)
 [ $# -gt 0 ] && scenarios=("$@") || scenarios=("${ALL[@]}")
 for s in "${scenarios[@]}"; do
