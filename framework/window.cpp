@@ -215,6 +215,30 @@ void KeepFloatingWindowsAbove(Window* activated) {
   }
 }
 
+// Activation passed on from a window the user clicked to the dialog that
+// blocks it. KWin declines a program's request while the toolkit counts
+// the dialog active with its parent (so it never asks again): there the
+// request is made on the user's behalf.
+void ActivateForUser(QWidget* dialog) {
+  xcb_connection_t* c = X11Connection();
+  const xcb_window_t root = c ? RootOf(c, dialog) : static_cast<xcb_window_t>(XCB_WINDOW_NONE);
+  const xcb_atom_t active = c ? Atom(c, "_NET_ACTIVE_WINDOW") : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+  if (root == XCB_WINDOW_NONE || active == XCB_ATOM_NONE || WindowManagerName(c, root) != "KWin") {
+    dialog->activateWindow();
+    return;
+  }
+  xcb_client_message_event_t event{};
+  event.response_type = XCB_CLIENT_MESSAGE;
+  event.format = 32;
+  event.window = static_cast<xcb_window_t>(dialog->winId());
+  event.type = active;
+  event.data.data32[0] = 2;  // on the user's behalf
+  event.data.data32[1] = XCB_CURRENT_TIME;
+  xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                 reinterpret_cast<const char*>(&event));
+  xcb_flush(c);
+}
+
 bool Mapped(Window* w) {
   QWidget* top = w->_TopWidget();
   if (!w->_IsOpen() || !top || !top->isVisible()) return true;  // nothing to wait for
@@ -416,6 +440,9 @@ class TopWidget : public QMainWindow {
       // A window beneath an open modal dialog (clicked, or activated by the
       // window manager) is not the program's active window: the dialog is.
       if (activate && ActivateModalDialog()) return QMainWindow::event(e);
+      // The same for a window under a dialog modal for it alone (a folder
+      // dialog attached to it): keys typed there would go nowhere.
+      if (activate && ActivateOwnDialog()) return QMainWindow::event(e);
       if (activate && !isVisible()) {
         // A late activation of a window hidden meanwhile (the window
         // manager's or the toolkit's): it goes back where the user was.
@@ -442,6 +469,14 @@ class TopWidget : public QMainWindow {
   void moveEvent(QMoveEvent* e) override {
     QMainWindow::moveEvent(e);
     if (owner && isVisible()) owner->_Moved();
+  }
+  bool ActivateOwnDialog() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal == this || !modal->isVisible() || modal->windowModality() != Qt::WindowModal) return false;
+    QWidget* parent = modal->parentWidget();
+    if (!parent || parent->window() != this) return false;
+    ActivateForUser(modal);
+    return true;
   }
   // Tab and Shift+Tab pass over a control that lies wholly outside the
   // window's content, where no one sees it (nor what is typed into it).

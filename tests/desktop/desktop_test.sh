@@ -671,6 +671,26 @@ scenario_floating_over_shown_again() {
   log "floating_over_shown_again: the help window stayed above the search and results windows shown again"
 }
 
+# A folder dialog keeps the keys: a click on the search window beneath it
+# gives the activation back to the dialog, and Escape then closes it.
+scenario_dialog_keeps_keys() {
+  start_search_window
+  local run
+  for run in 1 2 3; do
+    xdotool key ctrl+o
+    wait_for 10 "folder dialog (round $run)" active_is "Search File Location"
+    geometry "$search"
+    click_in "$search" 60 $(( gh - 15 ))
+    sleep 0.5
+    wait_for 5 "active folder dialog after a click on the search window (round $run)" active_is "Search File Location"
+    xdotool key Escape
+    wait_for 10 "search window after Escape in the dialog (round $run)" active_is "$SEARCH"
+  done
+  xdotool key ctrl+q
+  expect_exit "Ctrl+Q in the search window"
+  log "dialog_keeps_keys: the folder dialog was active again after each click on the search window"
+}
+
 # Another program's window: an xterm titled "other" at the top left.
 start_other() {
   require_tools xterm
@@ -777,7 +797,7 @@ scenario_click_activates() {
   log "click_activates: a click made results, statistics, preview and help active, the floating windows stayed between"
 }
 
-ALL=(startup splash_close dialog_search_copy paste archive box_over_floating show_again floating_over_shown_again close_windows
+ALL=(startup splash_close dialog_search_copy paste archive box_over_floating show_again floating_over_shown_again dialog_keeps_keys close_windows
      quit_during_search floating_focus click_activates help_copy)
 [ $# -gt 0 ] && scenarios=("$@") || scenarios=("${ALL[@]}")
 for s in "${scenarios[@]}"; do
