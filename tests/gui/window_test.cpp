@@ -538,6 +538,10 @@ TEST_F(WindowTest, NoKeyLandsInAControlOutsideTheWindowHoweverTheFocusWentThere)
     rb::ActivateForTesting(window);
     return rb::RunEventLoopUntil([&] { return window->_IsActive(); }, 2000);
   };
+  // The window shown last is activated once it is on screen (or after a
+  // second at most): that comes first.
+  ASSERT_TRUE(rb::RunEventLoopUntil([&] { return other->_IsActive(); }, 3000));
+  rb::RunEventLoopFor(1100);
   // Activation gives the focus to a control in sight, also when the
   // scratch field had it last (given while the window was inactive).
   for (int round = 0; round < 2; ++round) {
