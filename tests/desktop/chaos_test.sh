@@ -8,7 +8,8 @@
 #
 # CHAOS_SEED=N replays the choices of an earlier run; without it the seed
 # is random and printed. --keep-going reports each failure and goes on with
-# a new start until the time is up (for long runs by hand). A run of 60 s
+# a new start until the time is up (for long runs by hand);
+# CHAOS_TRACE=FILE writes every event to FILE as it happens. A run of 60 s
 # or more fails when it reached too few result windows, archive runs,
 # previews or help loads for its length.
 set -uo pipefail
