@@ -20,16 +20,13 @@ namespace bench {
 
 namespace {
 
-// Left in every folder a benchmark takes, before anything is built in it.
+// Left in every folder a benchmark takes, before anything is built in it;
+// only a folder holding it (a regular file) is taken again.
 const char kOwnerMarker[] = ".skerrow-bench";
-// Older trees carry only their completion marker, .complete-<shape>.
-const char kCompletePrefix[] = ".complete-";
 
 bool IsMarker(const fs::directory_entry& entry) {
   std::error_code ec;
-  if (entry.symlink_status(ec).type() != fs::file_type::regular) return false;
-  const std::string name = entry.path().filename().string();
-  return name == kOwnerMarker || name.rfind(kCompletePrefix, 0) == 0;
+  return entry.path().filename() == kOwnerMarker && entry.symlink_status(ec).type() == fs::file_type::regular;
 }
 
 void Refuse(const std::string& root, const std::string& why) {

@@ -14,8 +14,9 @@ namespace bench {
 std::vector<std::string> Arguments(int argc, char** argv, const char* usage);
 
 // Takes `root` for a benchmark's files: a folder that does not exist (it is
-// made), is empty, or holds a marker a benchmark left there. Any other
-// folder is refused with the reason on stderr, and nothing in it is touched.
+// made), is empty, or holds the .skerrow-bench file a benchmark left there.
+// Any other folder is refused with the reason on stderr, and nothing in it
+// is touched.
 bool ClaimFolder(const std::string& root);
 
 // Removes `path` and everything below it. Symbolic links are removed, never

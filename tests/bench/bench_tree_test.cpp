@@ -66,13 +66,13 @@ TEST(BenchTree, TakesOnlyAMissingEmptyOrMarkedFolder) {
   ASSERT_TRUE(bench::EnsureTree(empty, 100, 1));
   EXPECT_EQ(CountFiles(empty, "IMG_"), 100);
 
-  // A tree made before the benchmarks left their own marker first.
-  const std::string older = tmp / "older";
-  WriteFile(older + "/.complete-100-1", "ok\n");
-  WriteFile(older + "/a0/b0/c0/IMG_000000.jpg", "x");
-  ASSERT_TRUE(bench::EnsureTree(older, 100, 2));
-  EXPECT_EQ(CountFiles(older, "IMG_"), 200);
-  EXPECT_FALSE(Exists(older + "/.complete-100-1"));
+  // A tree with a completion marker but without .skerrow-bench.
+  const std::string unmarked = tmp / "unmarked";
+  WriteFile(unmarked + "/.complete-100-1", "ok\n");
+  WriteFile(unmarked + "/a0/b0/c0/IMG_000000.jpg", "x");
+  const auto unmarkedBefore = Snapshot(unmarked);
+  EXPECT_FALSE(bench::EnsureTree(unmarked, 100, 2));
+  EXPECT_EQ(Snapshot(unmarked), unmarkedBefore);
 
   // Someone's files, a link named like the marker among them.
   const std::string user = tmp / "user";
@@ -89,6 +89,19 @@ TEST(BenchTree, TakesOnlyAMissingEmptyOrMarkedFolder) {
   WriteFile(file, "plain bytes");
   EXPECT_FALSE(bench::EnsureTree(file, 100, 1));
   EXPECT_EQ(ReadFile(file), "plain bytes");
+}
+
+TEST(BenchTree, RefusesSomeonesFolderHoldingACompletionMarker) {
+  TempDir tmp;
+  const std::string user = tmp / "user";
+  WriteFile(user + "/notes.txt", "my notes\n");
+  WriteFile(user + "/a0/b0/c0/IMG_000000.jpg", "my photo");
+  WriteFile(user + "/.complete-100-1", "mine\n");
+  const auto before = Snapshot(user);
+  EXPECT_FALSE(bench::ClaimFolder(user));
+  EXPECT_FALSE(bench::EnsureTree(user, 100, 1));  // the shape it names
+  EXPECT_FALSE(bench::EnsureTree(user, 100, 2));  // another shape
+  EXPECT_EQ(Snapshot(user), before);
 }
 
 TEST(BenchTree, KeepsItsOwnTreeAndReplacesOnlyIt) {
@@ -178,6 +191,26 @@ TEST(BenchPrograms, RefuseAFolderOfSomeoneElsesFiles) {
     }
     EXPECT_EQ(Snapshot(tmp.path()), before);
     EXPECT_FALSE(Exists(tmp / "ran"));
+  }
+}
+
+// Someone's files beside a completion marker named as `program` writes it,
+// and a folder the program would rebuild.
+TEST(BenchPrograms, RefuseSomeonesFolderHoldingACompletionMarker) {
+  for (const char* program : kTreePrograms) {
+    SCOPED_TRACE(program);
+    TempDir tmp;
+    const std::string folder = tmp / "mine";
+    const std::string marker =
+        std::string(program) == "subfolder_names_bench" ? "/.complete-short-8000" : "/.complete-10000-10";
+    WriteFile(folder + marker, "mine\n");
+    WriteFile(folder + "/notes.txt", "my notes\n");
+    WriteFile(folder + "/short-16000/keep", "keep\n");
+    const auto before = Snapshot(tmp.path());
+    const Outcome o = RunBench(program, {folder}, tmp.path());
+    EXPECT_NE(o.status, 0);
+    EXPECT_NE(o.err.find("refusing to use " + folder), std::string::npos) << o.err;
+    EXPECT_EQ(Snapshot(tmp.path()), before);
   }
 }
 
