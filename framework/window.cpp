@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -141,11 +142,13 @@ uint32_t Property32(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xc
 
 // The name the running window manager gives itself; empty when none says.
 std::string WindowManagerName(xcb_connection_t* c, xcb_window_t root) {
-  const xcb_window_t check = Property32(c, root, Atom(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW);
+  static const xcb_atom_t supportingCheck = Atom(c, "_NET_SUPPORTING_WM_CHECK");
+  static const xcb_atom_t wmName = Atom(c, "_NET_WM_NAME");
+  static const xcb_atom_t utf8 = Atom(c, "UTF8_STRING");
+  const xcb_window_t check = Property32(c, root, supportingCheck, XCB_ATOM_WINDOW);
   if (check == XCB_NONE) return "";
   xcb_get_property_reply_t* r =
-      xcb_get_property_reply(c, xcb_get_property(c, 0, check, Atom(c, "_NET_WM_NAME"), Atom(c, "UTF8_STRING"), 0, 64),
-                             nullptr);
+      xcb_get_property_reply(c, xcb_get_property(c, 0, check, wmName, utf8, 0, 64), nullptr);
   std::string name;
   if (r && r->format == 8) {
     name.assign(static_cast<const char*>(xcb_get_property_value(r)),
@@ -153,6 +156,17 @@ std::string WindowManagerName(xcb_connection_t* c, xcb_window_t root) {
   }
   std::free(r);
   return name;
+}
+
+// Whether KWin manages the screen of `root`. The answer is kept once the
+// window manager has given its name; one replaced later is not noticed.
+bool UnderKWin(xcb_connection_t* c, xcb_window_t root) {
+  static std::map<xcb_window_t, bool> kwin;
+  if (root == XCB_WINDOW_NONE) return false;
+  if (auto it = kwin.find(root); it != kwin.end()) return it->second;
+  const std::string name = WindowManagerName(c, root);
+  if (!name.empty()) kwin[root] = name == "KWin";
+  return name == "KWin";
 }
 
 // What a floating window is transient for: the program's window group.
@@ -186,8 +200,7 @@ QWindow* GroupWindowFor(QWidget* top) {
 void DescribeFloatingWindow(QWidget* top) {
   xcb_connection_t* c = X11Connection();
   if (!c) return;
-  const xcb_window_t root = RootOf(c, top);
-  if (root == XCB_WINDOW_NONE || WindowManagerName(c, root) != "KWin") return;
+  if (!UnderKWin(c, RootOf(c, top))) return;
   const xcb_atom_t type = Atom(c, "_NET_WM_WINDOW_TYPE");
   const xcb_atom_t normal = Atom(c, "_NET_WM_WINDOW_TYPE_NORMAL");
   if (type == XCB_ATOM_NONE || normal == XCB_ATOM_NONE) return;
@@ -206,8 +219,7 @@ void KeepFloatingWindowsAbove(Window* activated) {
   xcb_connection_t* c = X11Connection();
   QWidget* top = activated->_TopWidget();
   if (!c || !top) return;
-  const xcb_window_t root = RootOf(c, top);
-  if (root == XCB_WINDOW_NONE || WindowManagerName(c, root) != "KWin") return;
+  if (!UnderKWin(c, RootOf(c, top))) return;
   const std::vector<Window*> order = registry().activated;
   for (Window* w : order) {
     QWidget* t = w->_TopWidget();
@@ -222,8 +234,8 @@ void KeepFloatingWindowsAbove(Window* activated) {
 void ActivateForUser(QWidget* dialog) {
   xcb_connection_t* c = X11Connection();
   const xcb_window_t root = c ? RootOf(c, dialog) : static_cast<xcb_window_t>(XCB_WINDOW_NONE);
-  const xcb_atom_t active = c ? Atom(c, "_NET_ACTIVE_WINDOW") : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-  if (root == XCB_WINDOW_NONE || active == XCB_ATOM_NONE || WindowManagerName(c, root) != "KWin") {
+  const xcb_atom_t active = UnderKWin(c, root) ? Atom(c, "_NET_ACTIVE_WINDOW") : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+  if (active == XCB_ATOM_NONE) {
     dialog->activateWindow();
     return;
   }
