@@ -23,9 +23,20 @@ now and then Quit. The run fails on
     program made there that is not byte for byte a file of the tree of
     that name, a file that was there before changed or gone, a report not
     in CP1252 with CR LF line ends,
-  - a run of 60 s or more that reached fewer result windows, archive
-    runs, previews and help loads than MINIMUMS (per 120 s): counted only
-    when their windows were seen on screen.
+  - after an archive run that followed its search at once (every row
+    ticked): a row's file not copied although the destination had no file
+    of its name, a copy that is not the file of its row (the first of its
+    name the walk meets), a copy of no row,
+  - a run that has not reached MINIMUMS (per 120 s: result windows,
+    archive runs, previews and help loads seen on screen) within
+    HARD_LIMIT times its length. A run goes on past its length until it
+    has reached them, with journeys aimed at what it lacks.
+
+Time the harness itself was held up (a slow or busy machine) does not
+count towards the ping and window limits. Journeys act only in a window
+they have seen active after the program answered for all earlier input,
+and a dialog, menu or message box that a random key opened is dealt with
+first.
 
 On failure it prints the seed and the last events. The same seed replays
 the same choices; timing makes the run similar, not identical.
@@ -36,6 +47,7 @@ import hashlib
 import os
 import queue
 import random
+import re
 import select
 import shutil
 import stat
@@ -51,16 +63,19 @@ sys.dont_write_bytecode = True  # nothing written beside the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from png import write_png  # noqa: E402
 
-PING_LIMIT = 5.0        # seconds a window may leave a ping unanswered
+PING_LIMIT = 3.0        # seconds a window may leave a ping unanswered
 NO_WINDOW_LIMIT = 5.0   # seconds a running program may show no window
 START_LIMIT = 60.0      # seconds until the first window of a start
+STALL_CREDIT = 0.5      # most seconds one look counts towards those limits
 SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
                    "SUMMARY: UndefinedBehaviorSanitizer", "AddressSanitizer:DEADLYSIGNAL")
-# What a run must reach per 120 s; runs shorter than MINIMUM_RUN are not held to it.
 # CHAOS_TRACE=FILE writes every event there as it happens (runs by hand).
 TRACE = open(os.environ["CHAOS_TRACE"], "a") if os.environ.get("CHAOS_TRACE") else None
+# What a run must reach per 120 s, and within how many times its length;
+# runs shorter than MINIMUM_RUN are not held to it.
 MINIMUMS = {"results windows": 10, "archive runs": 5, "previews": 5, "help loads": 3}
 MINIMUM_RUN = 60.0
+HARD_LIMIT = 4
 
 SEARCH = "Skerrow! Batch File Search"
 RESULTS = "Search Results"
@@ -90,7 +105,7 @@ HOTSPOTS = {
 }
 # Names the query may hold: pictures, duplicates, text, missing ones, and
 # names with accents, CJK and spaces (those only pasted).
-PICTURE_NAMES = ["img_0001", "img_0002.png", "photo.png", "photo", "img_0004", "wide.png", "tall.png",
+PICTURE_NAMES = ["img_0001", "img_0001.jpg", "img_0002.png", "photo.png", "photo", "img_0004", "wide.png", "tall.png",
                  "PHOTO.PNG", "my photo.png", "café.png", "写真.png", "Ärger", "x-ray scan.png"]
 OTHER_NAMES = ["secret", "missing1", "notes.txt", "empty", "img_0003", "x", "naïve notes.txt", "日記"]
 NAMES = PICTURE_NAMES + OTHER_NAMES
@@ -113,7 +128,14 @@ JOURNEY_SHARE = 0.35
 QUIT_SHARE = 0.006
 RANDOM_WEIGHTS = {"click": 25, "double": 8, "middle": 2, "drag": 6, "key": 30, "type": 6, "paste": 6}
 FRUITLESS_LIMIT = 4  # searches in a row without results before a fresh start
-JOURNEY_WEIGHTS = {"search": 8, "archive": 4, "preview": 5, "help": 2, "about": 0.5, "dismiss": 4, "recover": 8}
+JOURNEY_WEIGHTS = {"search": 6, "checked": 3, "archive": 3, "preview": 5, "help": 2, "about": 0.5, "dismiss": 4,
+                   "recover": 8}
+CATCH_UP_SHARE = 0.8  # of the steps past the run's length
+AIMS = {"results windows": ["search", "checked"], "archive runs": ["archive", "checked"], "previews": ["preview"],
+        "help loads": ["help"]}
+# A name in every checked query that no file has: the report lists it as
+# the program completed it, with the prefix if one is in use.
+NOWHERE = "nowhere.png"
 
 
 class Failure(Exception):
@@ -152,6 +174,9 @@ def build_tree(root, locked_name):
     png("dup/b/café.png", 12, 12)
     png("dup/c/sub/PHOTO.PNG", 20, 20)
     png("dup/a/img_0001.jpg", 10, 10)
+    png("dup/a/wide.png", 300, 30)
+    png("dup/b/x-ray scan.png", 22, 44)
+    png("dup/c/写真.png", 20, 30)
     png("deep/1/2/3/4/5/img_0004.jpg", 50, 50)
     text("docs/notes.txt", "notes\n")
     text("docs/naïve notes.txt", "naïve\n")
@@ -209,6 +234,42 @@ def sources_by_name(root):
                 with open(path, "rb") as f:
                     sources[name].add(hashlib.sha256(f.read()).hexdigest())
     return sources
+
+
+def first_of_each_name(root, unreadable):
+    """Lower-case name -> the first file of that name (ignoring case) that
+    the program's walk meets: each folder's entries in their listing order,
+    a folder's files where the folder stands. Duplicates keep that row."""
+    first = {}
+
+    def visit(folder):
+        for entry in os.scandir(folder):
+            if entry.is_dir(follow_symlinks=False):
+                if entry.path != unreadable:
+                    visit(entry.path)
+            else:
+                first.setdefault(entry.name.lower(), entry.path)
+    visit(root)
+    return first
+
+
+# A search's part of the report, from after its number of requested names.
+SEARCH_PART = re.compile(r" Requested Files\r\n.*?This search had (\d+) Missing files?\r\n(.*?)\n\r\n"
+                         r"(?:A total of  (\d+) files have|(1) file have) been found\r\n$", re.S)
+
+
+def last_search(data):
+    """(requested, [missing names], found) of the report's last search, or None."""
+    text = data.decode("cp1252", "replace")
+    at = text.rfind(" Requested Files\r\n")
+    requested = re.search(r"(\d+)$", text[:max(at, 0)])
+    match = SEARCH_PART.match(text, at) if at >= 0 and requested else None
+    if not match:
+        return None
+    missing = match.group(2).split("\r\n")
+    if missing.pop() != "" or len(missing) != int(match.group(1)):
+        return None
+    return int(requested.group(1)), missing, int(match.group(3) or match.group(4))
 
 
 # Line breaks pasted into the query are part of a name (taken as typed:
@@ -280,6 +341,8 @@ class Desktop:
         self.wm_name = atom("_NET_WM_NAME")
         self.wm_type = atom("_NET_WM_WINDOW_TYPE")
         self.type_dialog = atom("_NET_WM_WINDOW_TYPE_DIALOG")
+        self.type_menu = atom("_NET_WM_WINDOW_TYPE_POPUP_MENU")
+        self.type_dropdown = atom("_NET_WM_WINDOW_TYPE_DROPDOWN_MENU")
         self.active = atom("_NET_ACTIVE_WINDOW")
         self.protocols = atom("WM_PROTOCOLS")
         self.ping = atom("_NET_WM_PING")
@@ -324,6 +387,23 @@ class Desktop:
             shown.append(Shown(w, self.title(w), -pos.x, -pos.y, g.width, g.height,
                                bool(len(types)) and types[0] == self.type_dialog))
         return shown
+
+    def menus_of(self, pid):
+        """How many menus of the process are open."""
+        try:
+            children = self.root.query_tree().children
+        except error.XError:
+            return 0
+        count = 0
+        for w in children:
+            try:
+                a = w.get_attributes()
+            except error.XError:
+                continue
+            if a.override_redirect and a.map_state == X.IsViewable and (self._prop(w, self.wm_pid) or [0])[0] == pid:
+                types = self._prop(w, self.wm_type) or []
+                count += any(t in (self.type_menu, self.type_dropdown) for t in types)
+        return count
 
     def active_window(self):
         v = self._prop(self.root, self.active)
@@ -511,7 +591,8 @@ class Chaos:
         self.stamp = 0
         self.pings = {}          # stamp -> (sent at, window, title)
         self.last_ping = 0.0
-        self.no_window_since = None
+        self.last_look = time.monotonic()
+        self.longest_answer = 0.0  # seconds, of the pings answered
         self.starts = 0
         self.clean_quits = 0
         self.counts = collections.Counter()     # what was done
@@ -521,7 +602,9 @@ class Chaos:
         self.fruitless = 0       # searches in a row that showed no results
         self.shown_ids = set()   # windows shown at the last look
         self.counted = set()     # results and help windows counted since they were shown
-        self.report_written = None  # time the last report was seen written
+        self.report_written = False  # a report written, its closing message not yet seen
+        self.expect = None       # the names of a checked search, during its archive run
+        self.lacking = []        # what the run lacks, past its length
 
     def note(self, text):
         self.events.append((time.monotonic() - self.t0, text))
@@ -577,6 +660,7 @@ class Chaos:
                                os.path.join(work, "program.log"))
         self.before = listing(self.tree)
         self.sources = sources_by_name(self.tree)
+        self.first = first_of_each_name(self.tree, locked)
         self.picture_names = {name for name in self.sources if name.lower().endswith((".png", ".jpg"))}
         self.dest_before = listing(self.dest)
         self.report_stat = self.report_state()
@@ -651,18 +735,61 @@ class Chaos:
         self.report_stat = state
         if state is None:
             raise Failure("%s was removed from the destination" % REPORT)
+        before = self.dest_before
         made = self.check_destination("after an archive run")
+        if self.expect:
+            self.check_rows(self.expect, before, made)
+            self.expect = None
         self.counts["copies checked"] += len(made)
         self.counts["copies with accents, CJK or spaces"] += sum(
             1 for n in made if " " in n or any(ord(c) > 0x7F for c in n))
         self.note("report written; %d copies checked: %s" % (len(made), ", ".join(made)))
-        self.report_written = time.monotonic()
+        self.report_written = True
         # Half the time the copies go again, so that later runs copy too
         # (else every name is already there).
         if made and self.rng.random() < 0.5:
             for name in made:
                 os.remove(os.path.join(self.dest, name))
             self.dest_before = listing(self.dest)
+
+    def check_rows(self, names, before, made):
+        """After a checked search and its archive run, every row ticked: each
+        row's file copied under its name unless the destination had a file
+        of that name, and nothing else. The rows are the first file of each
+        name the walk meets, for the names as the program completed them
+        (the report shows the prefix on NOWHERE); a report that does not
+        agree with these names (keys that went astray) is not held to them."""
+        with open(os.path.join(self.dest, REPORT), "rb") as f:
+            part = last_search(f.read())
+        prefixes = [m[:-len(NOWHERE)] for m in (part[1] if part else []) if m.endswith(NOWHERE)]
+        prefix = prefixes[0] if len(prefixes) == 1 else "?"
+        rows, missing = {}, []
+        for name in names:
+            first = self.first.get((prefix + name).lower())
+            if first:
+                rows.setdefault((prefix + name).lower(), first)
+            else:
+                missing.append((prefix + name).encode("cp1252", "replace").decode("cp1252"))
+        if "?" in prefix or not prefix.isprintable() or part != (len(names), missing, len(rows)):
+            self.counts["archive runs with rows unknown"] += 1
+            self.note("rows not checked: the report's last search %s, for %r with prefix %r" % (part, names, prefix))
+            return
+        problems = []
+        for path in rows.values():
+            name = os.path.basename(path)
+            if name in made:
+                with open(path, "rb") as f:
+                    if hashlib.sha256(f.read()).hexdigest() != self.dest_before[name][-1]:
+                        problems.append("%s is not a copy of the file of its row, %s" % (name, path))
+            elif name not in before:
+                problems.append("%s, ticked, was not copied, and the destination had no file of that name" % name)
+        problems += ["%s was copied and is no row's name" % n for n in made
+                     if os.path.basename(rows.get(n.lower(), "")) != n]
+        if problems:
+            raise Failure("the archive run did not copy what was ticked (rows: %s):\n  %s" %
+                          (", ".join(os.path.relpath(p, self.tree) for p in rows.values()), "\n  ".join(problems)))
+        self.counts["archive runs with every row checked"] += 1
+        self.note("every row checked: %s" % ", ".join(os.path.relpath(p, self.tree) for p in rows.values()))
 
     def check_process(self):
         """False when the program ended cleanly (and was started again)."""
@@ -706,11 +833,10 @@ class Chaos:
                 self.counted.add(wid)
                 self.reached["help loads"] += 1
                 self.note("help loaded")
-            elif self.is_box(w) and new and self.report_written is not None:
-                if time.monotonic() - self.report_written < 10:
-                    self.reached["archive runs"] += 1
-                    self.note("closing message of the archive run shown")
-                self.report_written = None
+            elif self.is_box(w) and new and self.report_written:
+                self.reached["archive runs"] += 1
+                self.note("closing message of the archive run shown")
+                self.report_written = False
         self.shown_ids = ids
 
     def is_help(self, w):
@@ -724,43 +850,57 @@ class Chaos:
     def is_box(self, w):
         return w.title == UNTITLED and w.dialog and (w.width, w.height) != PROGRESS_SIZE
 
+    def is_progress(self, w):
+        return w.title == UNTITLED and (w.width, w.height) == PROGRESS_SIZE
+
     def check_windows(self, shown):
+        # Time counts towards the limits only while this process looked
+        # often: a slow or busy machine that holds it up is no fault.
         now = time.monotonic()
+        step = min(now - self.last_look, STALL_CREDIT)
+        self.last_look = now
         pid = self.program.proc.pid
         if shown:
-            self.no_window_since = None
+            self.no_window_for = 0.0
             self.first_window_seen = True
         else:
             limit = NO_WINDOW_LIMIT if self.first_window_seen else START_LIMIT
-            if self.no_window_since is None:
-                self.no_window_since = now
-            elif now - self.no_window_since > limit:
+            self.no_window_for += step
+            if self.no_window_for > limit:
                 raise Failure("the program (pid %d) runs with no window on screen for %.0f s" % (pid, limit))
         # Pings: one a second to a window; answers come to the root window.
         for s in self.desk.ping_answers():
-            self.pings.pop(s, None)
+            if s in self.pings:
+                self.longest_answer = max(self.longest_answer, now - self.pings.pop(s)[3])
         alive = {w.window.id for w in shown}
-        for s, (sent, wid, title) in list(self.pings.items()):
+        for s, (waited, wid, title, sent) in list(self.pings.items()):
             if wid not in alive:
                 del self.pings[s]
-            elif now - sent > PING_LIMIT:
+            elif waited + step > PING_LIMIT:
                 raise Failure("the window '%s' did not answer a ping for %.0f s" % (title, PING_LIMIT))
+            else:
+                self.pings[s] = (waited + step, wid, title, sent)
         if shown and now - self.last_ping >= 1.0:
-            w = shown[int(now) % len(shown)]
-            self.stamp += 1
-            self.pings[self.stamp] = (now, w.window.id, w.title)
-            self.desk.send_ping(w.window, self.stamp)
-            self.last_ping = now
+            self.ping(shown[int(now) % len(shown)])
+
+    def ping(self, w):
+        """Pings the window; answers the stamp."""
+        self.stamp += 1
+        self.pings[self.stamp] = (0.0, w.window.id, w.title, time.monotonic())
+        self.desk.send_ping(w.window, self.stamp)
+        self.last_ping = time.monotonic()
+        return self.stamp
 
     def start_program(self):
         self.program.start()
         self.starts += 1
         self.first_window_seen = False
         self.folders_given = False
-        self.no_window_since = None
+        self.no_window_for = 0.0
         self.pings.clear()
         self.shown_ids = set()
-        self.report_written = None
+        self.report_written = False
+        self.expect = None
         self.fruitless = 0
         self.note("program started (pid %d)" % self.program.proc.pid)
 
@@ -808,6 +948,49 @@ class Chaos:
         """The window of that title once it is the active one."""
         return self.wait_until(lambda shown: self.active_titled(title, shown), limit)
 
+    def settle(self, moment=0.1):
+        """The shown windows once the program has handled the input sent so
+        far: two pings answered one after the other (the toolkit answers a
+        ping as it reads it, and hands on input read before it in a later
+        pass), and a moment for the window manager to show what the program
+        asked for. None when no window shows or after a restart."""
+        for _ in range(2):
+            shown = self.watch()
+            if not shown:
+                return None
+            stamp = self.ping(shown[0])
+            if not self.wait_until(lambda shown: stamp not in self.pings, PING_LIMIT + 1):
+                return None
+        return self.watch() if self.pause(moment) else None
+
+    def ready(self, title):
+        """The window of that title, active, once the program has handled
+        all earlier input: a menu a random key opened is closed first; None
+        while a folder dialog or, unless the title is the message boxes',
+        a message box is open."""
+        shown = self.settle()
+        if shown and self.desk.menus_of(self.program.proc.pid):
+            self.note("Escape on an open menu")
+            self.desk.key("Escape")
+            shown = self.settle()
+        if not shown or self.desk.menus_of(self.program.proc.pid) or \
+                any(w.title in (SEARCH_DIALOG, COPY_DIALOG) for w in shown):
+            return None
+        boxes = [w for w in shown if self.is_box(w)]
+        if title == UNTITLED:
+            return self.bring_to_front(title, boxes)
+        return None if boxes else self.bring_to_front(title, shown)
+
+    def key_in(self, win, key, hold=0.0):
+        """The key, once the program has handled the input before it (the
+        toolkit looks for a shortcut as it reads a key, before it hands on
+        a click read earlier), if the window is still the active one."""
+        if self.settle(0) is None or self.desk.active_window() != win.window.id:
+            self.note("'%s' is no longer active: %s not sent" % (win.title, key))
+            return False
+        self.desk.key(key, hold)
+        return True
+
     # Acting.
     def point_in(self, win):
         title, x, y, width, height = win.title, win.x, win.y, win.width, win.height
@@ -833,7 +1016,7 @@ class Chaos:
         choice = rng.random()
         if choice < QUIT_SHARE:
             return self.quit(shown)
-        if choice < QUIT_SHARE + JOURNEY_SHARE:
+        if choice < QUIT_SHARE + (CATCH_UP_SHARE if self.lacking else JOURNEY_SHARE):
             return self.journey(shown)
         self.random_event(shown)
 
@@ -926,20 +1109,22 @@ class Chaos:
     def journey(self, shown):
         titles = {w.title for w in shown}
         box = any(self.is_box(w) for w in shown)
-        busy = any(w.title == UNTITLED and (w.width, w.height) == PROGRESS_SIZE for w in shown)
+        busy = any(self.is_progress(w) for w in shown)
         possible = {}
         if box:
             possible["dismiss"] = True
         elif not busy:
             possible["about"] = True
-            possible["search"] = SEARCH in titles
+            possible["search"] = possible["checked"] = SEARCH in titles
             possible["archive"] = possible["preview"] = RESULTS in titles
             possible["help"] = SEARCH in titles or RESULTS in titles
             possible["recover"] = not possible["help"]
         names = [n for n in JOURNEY_WEIGHTS if possible.get(n)]
         if not names:
             return self.random_event(shown)
-        name = self.rng.choices(names, [JOURNEY_WEIGHTS[n] for n in names])[0]
+        # Past the run's length, aimed at what it still lacks.
+        aims = {n for what in self.lacking for n in AIMS[what]}
+        name = self.rng.choices(names, [JOURNEY_WEIGHTS[n] * (10 if n in aims else 1) for n in names])[0]
         self.counts["journey " + name] += 1
         if TRACE:
             self.note("journey %s" % name)
@@ -1017,25 +1202,31 @@ class Chaos:
         """Both folder dialogs, given the tree and the destination."""
         for shortcut, title, path in (("ctrl+o", SEARCH_DIALOG, self.tree), ("ctrl+shift+o", COPY_DIALOG, self.dest)):
             # The shortcut is the search window's: it must be the active one.
-            if not self.bring_to_front(SEARCH, self.watch() or []):
+            win = self.ready(SEARCH)
+            if not win:
                 return False
             self.note("%s, then %s typed" % (shortcut, path))
-            self.desk.key(shortcut)
+            self.key_in(win, shortcut)
             dialog = self.wait_for_title(title)
             if not dialog:
                 self.note("no active '%s'" % title)
                 return False
             self.dialogs_used.add(dialog.window.id)
             self.desk.type(path)
-            self.desk.key("Return")
+            if not self.key_in(dialog, "Return"):
+                return False
             if not self.wait_until(lambda shown: all(w.title != title for w in shown), 3):
                 self.note("'%s' still open" % title)
                 return False
         self.folders_given = True
         return True
 
-    def journey_search(self, shown):
+    def journey_search(self, shown, checked=False):
+        """Names typed or pasted into the query, then Search. Checked: the
+        folders given anew and names that all have an extension, NOWHERE
+        among them; the names searched for, once the results are shown."""
         rng, desk = self.rng, self.desk
+        self.expect = None
         if self.fruitless >= FRUITLESS_LIMIT:
             # Random clicks and keys can set a prefix, another extension or
             # another folder that no name matches: a fresh start resets them.
@@ -1043,69 +1234,92 @@ class Chaos:
             self.counts["quit for a fresh start"] += 1
             self.fruitless = 0
             desk.key("ctrl+q")
-            return
-        if not self.bring_to_front(SEARCH, self.watch() or []):
-            return
-        if (not self.folders_given or rng.random() < 0.1) and not self.give_folders():
-            return
+            return None
+        if (checked or not self.folders_given or rng.random() < 0.1) and not self.give_folders():
+            return None
         win, point = self.reach(SEARCH, QUERY_POINTS)
-        if not win:
-            return
-        names = rng.sample(PICTURE_NAMES, rng.randrange(1, 5))
-        if rng.random() < 0.3:
-            names.append(rng.choice(OTHER_NAMES))
+        if not win or not self.ready(SEARCH):
+            return None
+        if checked:
+            names = rng.sample([n for n in NAMES if "." in n], rng.randrange(1, 5))
+            names.insert(rng.randrange(len(names) + 1), NOWHERE)
+        else:
+            names = rng.sample(PICTURE_NAMES, rng.randrange(1, 5))
+            if rng.random() < 0.3:
+                names.append(rng.choice(OTHER_NAMES))
         text = ",".join(names)
         desk.click(*point)
-        desk.key("ctrl+a")
+        if not self.key_in(win, "ctrl+a"):
+            return None
         if not text.isascii() or " " in text or rng.random() < 0.5:
             if not self.paste(text, "into the query field"):
-                return
+                return None
         else:
             self.note("typed '%s' into the query field" % text)
             desk.type(text)
         before = self.reached["results windows"]
         if rng.random() < 0.5:
             self.note("Return in the query field")
-            desk.key("Return", hold=0.2)
+            if not self.key_in(win, "Return", hold=0.2):
+                return None
         else:
             self.note("click on Search")
             desk.click(*self.content_point(win, (646, 464)))
-        # The results, or a message box ("No items found!").
+        # The results, or a message box ("No items found!"); given up when
+        # nothing shows that the search began, or a folder dialog opened.
+        started = time.monotonic()
         got = self.wait_until(lambda shown: self.reached["results windows"] > before or
-                              next((w for w in shown if self.is_box(w)), None), 10)
+                              next((w for w in shown if self.is_box(w) or
+                                    w.title in (SEARCH_DIALOG, COPY_DIALOG)), None) or
+                              (time.monotonic() - started > 3 and not any(self.is_progress(w) for w in shown) and
+                               "nothing"), 30)
         if got is True:
             self.fruitless = 0
-        else:
-            self.note("no results: %s" % ("a message box %dx%d" % (got.width, got.height) if got else "nothing"))
-            self.folders_given = False  # the folders may be others by now
-            self.fruitless += 1
+            return names
+        self.note("no results: %s" % ("'%s' %dx%d" % (got.title, got.width, got.height)
+                                      if isinstance(got, Shown) else "nothing"))
+        self.folders_given = False  # the folders may be others by now
+        self.fruitless += 1
+        return None
 
-    def journey_archive(self, shown):
+    def journey_checked(self, shown):
+        """A checked search and at once its archive run, every row ticked:
+        the destination is checked against the rows when the report is
+        written."""
+        names = self.journey_search(shown, checked=True)
+        if names:
+            self.journey_archive(shown, expect=names)
+
+    def journey_archive(self, shown, expect=None):
         rng, desk = self.rng, self.desk
         win, point = self.reach(RESULTS, [ARCHIVE_BUTTON])
-        if not win or not self.pause(0.3):
+        if not win:
             return
-        for _ in range(rng.choice([0, 0, 0, 1, 2])):
+        for _ in range(0 if expect else rng.choice([0, 0, 0, 1, 2])):
             row = rng.randrange(6)
             win, tick = self.reach(RESULTS, [(CHECK_COLUMN, FIRST_ROW + ROW_HEIGHT * row)])
             if not win:
                 return
             self.note("click on the check box of row %d" % row)
             desk.click(*tick)
-            if not self.pause(0.1):
-                return
+        win = self.ready(RESULTS)
+        if not win:
+            return
         before = self.reached["archive runs"]
+        self.expect = expect
         if rng.random() < 0.5:
             self.note("click on Archive Files")
             desk.click(*point)
         else:
             self.note("Return in the results window")
-            desk.key("Return", hold=0.2)
+            self.key_in(win, "Return", hold=0.2)
         box = self.wait_until(lambda shown: self.reached["archive runs"] > before and
-                              next((w for w in shown if self.is_box(w)), None), 20)
-        if box and self.wait_until(lambda shown: self.active_titled(UNTITLED, shown), 3):
+                              next((w for w in shown if self.is_box(w)), None), 30)
+        self.expect = None  # a later report is another run's
+        box = box and self.ready(UNTITLED)
+        if box:
             self.note("Return on the closing message")
-            desk.key("Return")
+            self.key_in(box, "Return")
             self.wait_for_title(SEARCH, 5)
 
     def journey_preview(self, shown):
@@ -1115,60 +1329,65 @@ class Chaos:
                 return
         row = rng.choice([0, 0, 0, 0, 0, 1, 1, 2])
         win, point = self.reach(RESULTS, [(x, FIRST_ROW + ROW_HEIGHT * row) for x in (NAME_COLUMN, 120, 250, 400)])
-        if not win or not self.pause(0.3):
+        if not win or not self.ready(RESULTS):
             return
         before = self.reached["previews"]
         self.note("double click on row %d of the results at %d,%d" % (row, point[0], point[1]))
         desk.click(*point, count=2)
         box = self.wait_until(lambda shown: self.reached["previews"] > before or
-                              next((w for w in shown if self.is_box(w)), None), 3)
-        if box is not True and box and self.active_titled(UNTITLED, self.watch() or []):
+                              next((w for w in shown if self.is_box(w)), None), 5)
+        box = box is not True and box and self.ready(UNTITLED)
+        if box:
             self.note("Return on the message")
-            desk.key("Return")
+            self.key_in(box, "Return")
 
     def journey_help(self, shown):
-        desk = self.desk
         for w in shown:
             # Closed first: the load is seen when the window comes back.
             if self.is_help(w) and not self.close_window(w):
                 return
         titles = [t for t in (SEARCH, RESULTS) if any(w.title == t for w in shown)]
-        if not titles or not self.bring_to_front(self.rng.choice(titles), self.watch() or []):
-            return
-        before = self.reached["help loads"]
-        self.note("Ctrl+? for the help")
-        desk.key("ctrl+question")
-        self.wait_until(lambda shown: self.reached["help loads"] > before, 8)
+        win = titles and self.ready(self.rng.choice(titles))
+        if win:
+            before = self.reached["help loads"]
+            self.note("Ctrl+? for the help")
+            self.key_in(win, "ctrl+question")
+            self.wait_until(lambda shown: self.reached["help loads"] > before, 8)
+
+    def menu_item(self, win, x, keys):
+        """A click on the menu bar's title at x in the window, then the keys
+        in the menu once it is open."""
+        self.desk.click(win.x + x, win.y + (win.height - CONTENT_HEIGHT[win.title]) // 2)
+        if self.wait_until(lambda shown: self.desk.menus_of(self.program.proc.pid), 2):
+            for key in keys:
+                self.desk.key(key)
 
     def journey_about(self, shown):
-        win = self.rng.choice(shown)
-        if win.title in CONTENT_HEIGHT:
-            bar = win.height - CONTENT_HEIGHT[win.title]
+        win = self.ready(self.rng.choice(shown).title)
+        if win and win.title in CONTENT_HEIGHT:
             self.note("Help menu > About in '%s'" % win.title)
-            self.desk.click(win.x + (175 if win.title != STATISTICS else 130), win.y + bar // 2)
-            if self.pause(0.3):
-                self.desk.key("Down")
-                self.desk.key("Return")
+            self.menu_item(win, 134, ["Down", "Return"])
 
     def journey_recover(self, shown):
         """Neither the search nor the results window is shown: the others
         are closed, which brings the search window back."""
         for w in shown:
             if w.title == STATISTICS:
-                if self.bring_to_front(STATISTICS, [w]):
+                win = self.ready(STATISTICS)
+                if win:
                     self.note("Alt+F4 in the statistics window")
-                    self.desk.key("alt+F4")
+                    self.key_in(win, "alt+F4")
                     self.wait_until(lambda shown: all(s.window.id != w.window.id for s in shown), 3)
             elif not self.close_window(w):
                 continue
             return
 
     def journey_dismiss(self, shown):
-        box = next((w for w in shown if self.is_box(w)), None)
-        if box and self.bring_to_front(UNTITLED, [box]):
+        box = self.ready(UNTITLED)
+        if box:
             key = self.rng.choice(["Return", "Return", "Escape", "space"])
             self.note("%s on the message box" % key)
-            self.desk.key(key)
+            self.key_in(box, key)
             self.pause(0.2)
 
     def quit(self, shown):
@@ -1179,17 +1398,16 @@ class Chaos:
             self.note("Ctrl+Q")
             self.desk.key("ctrl+q")
         elif how == "close":
-            if self.bring_to_front(SEARCH, shown):
+            win = self.ready(SEARCH)
+            if win:
                 self.note("Alt+F4 on the search window")
-                self.desk.key("alt+F4")
+                self.key_in(win, "alt+F4")
         else:
             titles = [t for t in (SEARCH, RESULTS) if any(w.title == t for w in shown)]
-            if titles and self.bring_to_front(self.rng.choice(titles), shown):
+            win = titles and self.ready(self.rng.choice(titles))
+            if win:
                 self.note("File > Quit")
-                self.desk.key("alt+f")
-                if self.pause(0.3):
-                    self.desk.key("Up")  # from the first item to the last: Quit
-                    self.desk.key("Return")
+                self.menu_item(win, 20, ["Up", "Return"])  # from the first item to the last: Quit
 
     def finish(self):
         """A clean end: dialogs and menus closed, then Quit."""
@@ -1219,20 +1437,26 @@ class Chaos:
     def shortfall(self):
         """What the run reached less often than MINIMUMS ask for its length."""
         if self.opts.seconds < MINIMUM_RUN:
-            return []
-        return ["%d %s (at least %d)" % (self.reached[what], what, need)
-                for what, need in ((w, int(n * self.opts.seconds / 120)) for w, n in MINIMUMS.items())
-                if self.reached[what] < need]
+            return {}
+        needs = {what: int(n * self.opts.seconds / 120) for what, n in MINIMUMS.items()}
+        return {what: need for what, need in needs.items() if self.reached[what] < need}
 
     def run(self):
-        """The number of failures (after the first, only with keep_going)."""
+        """The number of failures (after the first, only with keep_going).
+        The run goes on past its length until it has reached its minimums,
+        at most HARD_LIMIT times its length."""
         self.prepare()
         self.start_program()
-        end = time.monotonic() + self.opts.seconds
+        start = self.started_at = time.monotonic()
         failures = 0
         while True:
             try:
-                while time.monotonic() < end:
+                while True:
+                    elapsed = time.monotonic() - start
+                    if elapsed >= self.opts.seconds:
+                        self.lacking = list(self.shortfall())
+                        if not self.lacking or self.opts.keep_going or elapsed >= HARD_LIMIT * self.opts.seconds:
+                            break
                     shown = self.watch()
                     if shown is None:
                         continue
@@ -1287,14 +1511,17 @@ def main():
     finally:
         if hasattr(chaos, "program"):
             chaos.program.stop()
-    print("chaos: reached %s; %d starts, %d clean quits" %
-          (", ".join("%d %s" % (chaos.reached[w], w) for w in MINIMUMS), chaos.starts, chaos.clean_quits))
+    took = time.monotonic() - getattr(chaos, "started_at", chaos.t0)
+    print("chaos: reached %s in %.0f s; %d starts, %d clean quits; longest ping answer %.1f s" %
+          (", ".join("%d %s" % (chaos.reached[w], w) for w in MINIMUMS), took, chaos.starts, chaos.clean_quits,
+           chaos.longest_answer))
     print("chaos: events: %s" % ", ".join("%s %d" % kv for kv in sorted(chaos.counts.items())))
     print("chaos: windows seen: %s" % ", ".join("'%s'" % t for t in sorted(chaos.seen)))
     short = chaos.shortfall()
     if short and not failures:
         print("FAIL: the run explored too little in %.0f s: %s (seed %d)" %
-              (opts.seconds, ", ".join(short), chaos.seed))
+              (took, ", ".join("%d %s (at least %d)" % (chaos.reached[w], w, n) for w, n in short.items()),
+               chaos.seed))
         return 1
     print("chaos: %s" % ("%d failures" % failures if failures else "passed"))
     return 1 if failures else 0

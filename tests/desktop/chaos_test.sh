@@ -10,8 +10,9 @@
 # is random and printed. --keep-going reports each failure and goes on with
 # a new start until the time is up (for long runs by hand);
 # CHAOS_TRACE=FILE writes every event to FILE as it happens. A run of 60 s
-# or more fails when it reached too few result windows, archive runs,
-# previews or help loads for its length.
+# or more goes on past SECONDS until it has reached its result windows,
+# archive runs, previews and help loads, and fails when it has not within
+# four times SECONDS.
 set -uo pipefail
 
 wm=openbox
