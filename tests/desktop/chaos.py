@@ -11,11 +11,10 @@ now and then Quit. The run fails on
 
   - an exit other than a clean one (a clean Quit restarts the program),
   - any sanitizer report in the program's output,
-  - a window that does not answer the window manager's ping
-    (_NET_WM_PING) within 5 s: the program answers it from its event loop,
-    so an unanswered ping is a program that stopped handling events,
-  - a running program with no window on screen for 5 s (a dialog or
-    message box it shows counts as a window),
+  - a window that leaves the window manager's ping (_NET_WM_PING),
+    answered from the program's event loop, unanswered for 3 s, or a
+    running program with no window on screen for 5 s (time the harness
+    itself was held up on a slow or busy machine does not count),
   - any change to the search tree (names, types, modes, sizes, times and
     checksums),
   - a destination that is wrong after an archive run (checked when its
@@ -23,20 +22,14 @@ now and then Quit. The run fails on
     program made there that is not byte for byte a file of the tree of
     that name, a file that was there before changed or gone, a report not
     in CP1252 with CR LF line ends,
-  - after an archive run that followed its search at once (every row
-    ticked): a row's file not copied although the destination had no file
-    of its name, a copy that is not the file of its row (the first of its
-    name the walk meets), a copy of no row,
-  - a run that has not reached MINIMUMS (per 120 s: result windows,
-    archive runs, previews and help loads seen on screen) within
-    HARD_LIMIT times its length. A run goes on past its length until it
-    has reached them, with journeys aimed at what it lacks.
+  - after a search archived at once (every row ticked): a row's file not
+    copied although the destination had no file of its name, a copy that
+    is not the file of its row, a copy of no row,
+  - MINIMUMS not reached within HARD_LIMIT times the run's length: the run
+    goes on past its length until it has reached them.
 
-Time the harness itself was held up (a slow or busy machine) does not
-count towards the ping and window limits. Journeys act only in a window
-they have seen active after the program answered for all earlier input,
-and a dialog, menu or message box that a random key opened is dealt with
-first.
+Journeys act only in a window seen active once the program has handled
+all earlier input, after a menu or dialog that a random key opened.
 
 On failure it prints the seed and the last events. The same seed replays
 the same choices; timing makes the run similar, not identical.
@@ -45,18 +38,15 @@ import argparse
 import collections
 import hashlib
 import os
-import queue
 import random
 import re
-import select
 import shutil
 import stat
 import subprocess
 import sys
-import threading
 import time
 
-from Xlib import X, XK, Xatom, display, error, protocol
+from Xlib import X, XK, display, error, protocol
 from Xlib.ext import xtest
 
 sys.dont_write_bytecode = True  # nothing written beside the sources
@@ -224,18 +214,6 @@ def compare_listings(before, after):
     return changes
 
 
-def sources_by_name(root):
-    """File name -> the checksums of the regular files of that name below root."""
-    sources = collections.defaultdict(set)
-    for folder, _, files in os.walk(root, followlinks=False):
-        for name in files:
-            path = os.path.join(folder, name)
-            if stat.S_ISREG(os.lstat(path).st_mode):
-                with open(path, "rb") as f:
-                    sources[name].add(hashlib.sha256(f.read()).hexdigest())
-    return sources
-
-
 def first_of_each_name(root, unreadable):
     """Lower-case name -> the first file of that name (ignoring case) that
     the program's walk meets: each folder's entries in their listing order,
@@ -344,6 +322,7 @@ class Desktop:
         self.type_menu = atom("_NET_WM_WINDOW_TYPE_POPUP_MENU")
         self.type_dropdown = atom("_NET_WM_WINDOW_TYPE_DROPDOWN_MENU")
         self.active = atom("_NET_ACTIVE_WINDOW")
+        self.clipboard = atom("CLIPBOARD")
         self.protocols = atom("WM_PROTOCOLS")
         self.ping = atom("_NET_WM_PING")
         self.utf8 = atom("UTF8_STRING")
@@ -389,21 +368,20 @@ class Desktop:
         return shown
 
     def menus_of(self, pid):
-        """How many menus of the process are open."""
-        try:
-            children = self.root.query_tree().children
-        except error.XError:
-            return 0
-        count = 0
-        for w in children:
-            try:
-                a = w.get_attributes()
-            except error.XError:
-                continue
-            if a.override_redirect and a.map_state == X.IsViewable and (self._prop(w, self.wm_pid) or [0])[0] == pid:
-                types = self._prop(w, self.wm_type) or []
-                count += any(t in (self.type_menu, self.type_dropdown) for t in types)
-        return count
+        """Whether a menu of the process is open."""
+        for w in self.root.query_tree().children:
+            if (self._prop(w, self.wm_pid) or [0])[0] == pid and \
+                    {self.type_menu, self.type_dropdown} & set(self._prop(w, self.wm_type) or []):
+                try:
+                    if w.get_attributes().map_state == X.IsViewable:
+                        return True
+                except error.XError:
+                    pass
+        return False
+
+    def clipboard_owner(self):
+        owner = self.d.get_selection_owner(self.clipboard)
+        return getattr(owner, "id", owner)  # a number when none
 
     def active_window(self):
         v = self._prop(self.root, self.active)
@@ -482,67 +460,6 @@ class Desktop:
                 time.sleep(0.05)
 
 
-class Clipboard(threading.Thread):
-    """The CLIPBOARD selection, owned by this process on a connection and a
-    thread of its own, so that a paste is answered at once whatever the
-    main thread does."""
-
-    def __init__(self):
-        super().__init__(daemon=True)
-        self.d = display.Display()
-        self.d.set_error_handler(lambda *args: None)
-        self.window = self.d.screen().root.create_window(-10, -10, 1, 1, 0, X.CopyFromParent)
-        atom = self.d.intern_atom
-        self.selection = atom("CLIPBOARD")
-        self.targets = atom("TARGETS")
-        self.text_atoms = {atom("UTF8_STRING"), atom("TEXT"), atom("text/plain;charset=utf-8")}
-        self.d.flush()
-        self.text = b""
-        self.orders = queue.Queue()
-
-    def put(self, text, limit=3.0):
-        """Owns the selection with the text; False if that failed."""
-        answer = queue.Queue()
-        self.orders.put((text.encode("utf-8"), answer))
-        try:
-            return answer.get(timeout=limit)
-        except queue.Empty:
-            return False
-
-    def run(self):
-        fd = self.d.fileno()
-        while True:
-            try:
-                while True:
-                    self.text, answer = self.orders.get_nowait()
-                    self.window.set_selection_owner(self.selection, X.CurrentTime)
-                    answer.put(self.d.get_selection_owner(self.selection).id == self.window.id)
-            except queue.Empty:
-                pass
-            while self.d.pending_events():
-                ev = self.d.next_event()
-                if ev.type == X.SelectionRequest:
-                    self.answer(ev)
-            select.select([fd], [], [], 0.01)
-
-    def answer(self, ev):
-        prop = ev.property if ev.property != X.NONE else ev.target
-        if ev.target == self.targets:
-            ev.requestor.change_property(prop, Xatom.ATOM, 32,
-                                         [self.targets, Xatom.STRING] + sorted(self.text_atoms))
-        elif ev.target in self.text_atoms:
-            ev.requestor.change_property(prop, ev.target, 8, self.text)
-        elif ev.target == Xatom.STRING:
-            ev.requestor.change_property(prop, Xatom.STRING, 8,
-                                         self.text.decode("utf-8").encode("latin-1", "replace"))
-        else:
-            prop = X.NONE
-        notify = protocol.event.SelectionNotify(time=ev.time, requestor=ev.requestor,
-                                                selection=ev.selection, target=ev.target, property=prop)
-        ev.requestor.send_event(notify, event_mask=0)
-        self.d.flush()
-
-
 # ---- The program ----
 
 class Program:
@@ -586,8 +503,7 @@ class Chaos:
         self.events = collections.deque(maxlen=60)
         self.t0 = time.monotonic()
         self.desk = Desktop()
-        self.clipboard = Clipboard()
-        self.clipboard.start()
+        self.clips = []          # xclip processes that own or owned the clipboard
         self.stamp = 0
         self.pings = {}          # stamp -> (sent at, window, title)
         self.last_ping = 0.0
@@ -659,7 +575,11 @@ class Chaos:
         self.program = Program([os.path.join(program_dir, "Skerrow")], prefix, env,
                                os.path.join(work, "program.log"))
         self.before = listing(self.tree)
-        self.sources = sources_by_name(self.tree)
+        # File name -> the checksums of the tree's files of that name.
+        self.sources = collections.defaultdict(set)
+        for path, entry in self.before.items():
+            if entry[0].startswith("-"):
+                self.sources[os.path.basename(path)].add(entry[-1])
         self.first = first_of_each_name(self.tree, locked)
         self.picture_names = {name for name in self.sources if name.lower().endswith((".png", ".jpg"))}
         self.dest_before = listing(self.dest)
@@ -1028,18 +948,10 @@ class Chaos:
         front_title = front[0].title if front else "?"
         kind = rng.choices(list(RANDOM_WEIGHTS), list(RANDOM_WEIGHTS.values()))[0]
         self.counts[kind] += 1
-        if kind == "click":
+        if kind in ("click", "double", "middle"):
             x, y = self.point_in(win)
-            self.note("click at %d,%d in '%s'" % (x, y, win.title))
-            desk.click(x, y)
-        elif kind == "double":
-            x, y = self.point_in(win)
-            self.note("double click at %d,%d in '%s'" % (x, y, win.title))
-            desk.click(x, y, count=2)
-        elif kind == "middle":
-            x, y = self.point_in(win)
-            self.note("middle click at %d,%d in '%s'" % (x, y, win.title))
-            desk.click(x, y, button=2)
+            self.note("%s at %d,%d in '%s'" % (kind if kind == "click" else kind + " click", x, y, win.title))
+            desk.click(x, y, button=2 if kind == "middle" else 1, count=2 if kind == "double" else 1)
         elif kind == "drag":
             other = rng.choice(shown)
             (x0, y0), (x1, y1) = self.point_in(win), self.point_in(other)
@@ -1066,13 +978,22 @@ class Chaos:
             self.paste(text, "in '%s'" % front_title)
 
     def paste(self, text, where):
-        if self.clipboard.put(text):
-            self.note("pasted %r %s" % (text[:60], where))
-            self.desk.key("ctrl+v")
-            self.counts["pastes"] += 1
-            return True
-        self.note("could not own the clipboard to paste %r" % text[:60])
-        return False
+        """Ctrl+V once xclip, a process of its own that answers at once, owns
+        the clipboard with the text."""
+        owner = self.desk.clipboard_owner()
+        self.clips = [c for c in self.clips if c.poll() is None]
+        clip = subprocess.Popen(["xclip", "-quiet", "-i", "-selection", "clipboard", "-t", "UTF8_STRING"],
+                                stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        clip.stdin.write(text.encode("utf-8"))
+        clip.stdin.close()
+        self.clips.append(clip)
+        if not self.wait_until(lambda shown: self.desk.clipboard_owner() != owner, 3):
+            self.note("could not own the clipboard to paste %r" % text[:60])
+            return False
+        self.note("pasted %r %s" % (text[:60], where))
+        self.desk.key("ctrl+v")
+        self.counts["pastes"] += 1
+        return True
 
     def act_in_dialog(self, win):
         rng, desk = self.rng, self.desk
@@ -1511,6 +1432,8 @@ def main():
     finally:
         if hasattr(chaos, "program"):
             chaos.program.stop()
+        for clip in chaos.clips:
+            clip.kill()
     took = time.monotonic() - getattr(chaos, "started_at", chaos.t0)
     print("chaos: reached %s in %.0f s; %d starts, %d clean quits; longest ping answer %.1f s" %
           (", ".join("%d %s" % (chaos.reached[w], w) for w in MINIMUMS), took, chaos.starts, chaos.clean_quits,

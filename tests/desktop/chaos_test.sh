@@ -35,7 +35,7 @@ source "$here/desktop_session.sh"
 python=/usr/bin/python3
 [ -x "$python" ] || python=python3
 "$python" -c 'import Xlib' 2>/dev/null || fail "python3-xlib is not installed"
-require_tools setpriv
+require_tools setpriv xclip
 
 start_desktop "$wm"
 chmod 755 "$work"  # the program may run as another user
