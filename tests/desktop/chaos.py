@@ -700,7 +700,8 @@ class Chaos:
             if name in made:
                 with open(path, "rb") as f:
                     if hashlib.sha256(f.read()).hexdigest() != self.dest_before[name][-1]:
-                        problems.append("%s is not a copy of the file of its row, %s" % (name, os.path.relpath(path, self.tree)))
+                        problems.append("%s is not a copy of the file of its row, %s" %
+                                        (name, os.path.relpath(path, self.tree)))
             elif name not in before:
                 problems.append("%s, ticked, was not copied, and the destination had no file of that name" % name)
         problems += ["%s was copied and is no row's name" % n for n in made
