@@ -980,7 +980,8 @@ class Chaos:
 
     def paste(self, text, where):
         """Ctrl+V once xclip, a process of its own that answers at once, owns
-        the clipboard with the text."""
+        the clipboard with the text, and the program has heard that it no
+        longer owns it."""
         owner = self.desk.clipboard_owner()
         self.clips = [c for c in self.clips if c.poll() is None]
         clip = subprocess.Popen(["xclip", "-quiet", "-i", "-selection", "clipboard", "-t", "UTF8_STRING"],
@@ -988,7 +989,7 @@ class Chaos:
         clip.stdin.write(text.encode("utf-8"))
         clip.stdin.close()
         self.clips.append(clip)
-        if not self.wait_until(lambda shown: self.desk.clipboard_owner() != owner, 3):
+        if not self.wait_until(lambda shown: self.desk.clipboard_owner() != owner, 3) or self.settle(0) is None:
             self.note("could not own the clipboard to paste %r" % text[:60])
             return False
         self.note("pasted %r %s" % (text[:60], where))
